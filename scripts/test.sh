@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, then configures, builds and tests every preset in PRESETS.
+# Exits non-zero when any build or test fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# Each entry is a configure, build and test preset of CMakePresets.json.
+PRESETS=(
+    linux
+)
+
+source scripts/setup.sh
+
+failed=()
+for preset in "${PRESETS[@]}"; do
+    echo "=== preset $preset ==="
+    if cmake --preset "$preset" &&
+        cmake --build --preset "$preset" &&
+        ctest --preset "$preset" --output-on-failure; then
+        echo "=== preset $preset: passed ==="
+    else
+        echo "=== preset $preset: FAILED ==="
+        failed+=("$preset")
+    fi
+done
+
+if ((${#failed[@]})); then
+    echo "failed presets: ${failed[*]}"
+    exit 1
+fi
+echo "all presets passed: ${PRESETS[*]}"
