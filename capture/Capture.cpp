@@ -1,0 +1,113 @@
+// Capturing the JVM's thread dump: descriptor 1 points at a short-lived capture file while
+// the JVM prints all stacks, then the file is read back and deleted.
+#include "capture/Capture.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+
+#include "bridge/Corvane.h"
+#include "bridge/JniUtil.h"
+#include "bridge/JvmHost.h"
+#include "bridge/OsSeam.h"
+#include "capture/CaptureTexts.h"
+#include "capture/ConsoleSwitch.h"
+#include "capture/WriterWait.h"
+
+namespace corvane::capture {
+
+namespace {
+
+enum class ReadOutcome { kRead, kNoBuffer, kNothingRead };
+
+// Reads the capture file's ilen bytes; *pjstrDump receives its text up to the first zero
+// byte. Short reads are completed, and the text ends where the data ends.
+ReadOutcome ReadCapture(JNIEnv* pEnv, int iFd, std::int32_t ilen, jstring* pjstrDump) {
+    auto* pstrConsoleOutput = static_cast<char*>(g_os.malloc(static_cast<std::size_t>(ilen) + 1));
+    if (pstrConsoleOutput == nullptr) return ReadOutcome::kNoBuffer;
+    std::size_t uFilled = 0;
+    while (uFilled < static_cast<std::size_t>(ilen)) {
+        const long iGot = g_os.read(iFd, pstrConsoleOutput + uFilled, static_cast<std::size_t>(ilen) - uFilled);
+        if (iGot < 0 && errno == EINTR) continue;
+        if (iGot <= 0) break;
+        uFilled += static_cast<std::size_t>(iGot);
+    }
+    if (uFilled == 0) {
+        std::free(pstrConsoleOutput);
+        return ReadOutcome::kNothingRead;
+    }
+    pstrConsoleOutput[uFilled] = '\0';
+    *pjstrDump = pEnv->NewStringUTF(pstrConsoleOutput);
+    if (*pjstrDump == nullptr) jni::ClearException(pEnv);
+    std::free(pstrConsoleOutput);
+    return ReadOutcome::kRead;
+}
+
+}  // namespace
+
+std::mutex& CaptureLock() {
+    static std::mutex s_lock;
+    return s_lock;
+}
+
+jstring FailToConsole(JNIEnv* pEnv, const char* pText) {
+    jvm::PrintAllStacks(pEnv);
+    jstring jstrText = pEnv->NewStringUTF(pText);
+    if (jstrText == nullptr) jni::ClearException(pEnv);
+    return jstrText;
+}
+
+jstring CaptureIntoFile(JNIEnv* pEnv, jstring jstrReturn, const char* pPath, int iTempDes) {
+    ConsoleSwitch console;
+    if (!console.Save()) {
+        g_os.close(iTempDes);
+        g_os.unlink(pPath);
+        return FailToConsole(pEnv, kDupFailed);
+    }
+    doFlushall();
+    if (!console.Switch(iTempDes)) {
+        g_os.close(iTempDes);
+        console.Close();
+        g_os.unlink(pPath);
+        return FailToConsole(pEnv, kSwitchFailed);
+    }
+    jvm::PrintAllStacks(pEnv);
+    console.Restore();
+    doFlushall();
+
+    {
+        WriterWait writers(pPath);
+        g_os.close(iTempDes);
+        writers.Wait(kWriterWaitMs);
+    }
+    iTempDes = g_os.open(pPath, O_RDONLY | O_NOFOLLOW | O_CLOEXEC, 0);
+
+    struct stat sBuf {};
+    if (iTempDes < 0 || g_os.fstat(iTempDes, &sBuf) == -1) {
+        if (iTempDes >= 0) g_os.close(iTempDes);
+        console.Close();
+        g_os.unlink(pPath);
+        return FailToConsole(pEnv, kFstatFailed);
+    }
+    // The size as a signed 32-bit count: an empty file, or one of 2 GiB and more, is not read.
+    const auto ilen = static_cast<std::int32_t>(static_cast<std::uint32_t>(sBuf.st_size));
+    if (ilen <= 0 || sBuf.st_size > INT32_MAX) {
+        g_os.close(iTempDes);
+        console.Close();
+        g_os.unlink(pPath);
+        return FailToConsole(pEnv, kReadFailed);
+    }
+    jstring jstrDump = nullptr;
+    const ReadOutcome outcome = ReadCapture(pEnv, iTempDes, ilen, &jstrDump);
+    g_os.close(iTempDes);
+    console.Close();
+    g_os.unlink(pPath);
+    // A file whose bytes could not be read at all fails like an empty one.
+    if (outcome == ReadOutcome::kNothingRead) return FailToConsole(pEnv, kReadFailed);
+    return jstrDump != nullptr ? jstrDump : jstrReturn;
+}
+
+}  // namespace corvane::capture

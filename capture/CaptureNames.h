@@ -1,0 +1,22 @@
+// Where a capture file goes: a generated name, alone or under the caller's directory.
+#pragma once
+
+#include <cstdlib>
+#include <memory>
+
+namespace corvane::capture {
+
+struct FreeDeleter {
+    void operator()(char* p) const { std::free(p); }
+};
+using PathBuffer = std::unique_ptr<char, FreeDeleter>;
+
+// The part of a generated name that follows the caller's directory: the name without a
+// leading "/tmp" or "/var/tmp" (so it starts with that prefix's separator), else all of it.
+const char* NameTail(const char* pstrTmpFileName);
+
+// Creating a capture file: read-write, exclusively, never through a link, not inherited
+// by programs the application starts. Permission bits 0666, less the umask.
+int CreateCaptureFile(const char* pPath);
+
+}  // namespace corvane::capture

@@ -1,0 +1,26 @@
+// Pointing the console descriptor at the capture file and back.
+#pragma once
+
+namespace corvane::capture {
+
+class ConsoleSwitch {
+public:
+    ConsoleSwitch() = default;
+    ~ConsoleSwitch() { Close(); }
+    ConsoleSwitch(const ConsoleSwitch&) = delete;
+    ConsoleSwitch& operator=(const ConsoleSwitch&) = delete;
+
+    // Keeps a copy of the console descriptor; false when it cannot be copied.
+    bool Save();
+    // Points the console descriptor at iFileFd; false when it cannot be switched.
+    bool Switch(int iFileFd);
+    // Points the console descriptor back at its copy (up to three attempts).
+    void Restore();
+    // Closes the copy.
+    void Close();
+
+private:
+    int m_iSavedStdOut = -1;
+};
+
+}  // namespace corvane::capture

@@ -1,0 +1,62 @@
+// NativeManager.nativeRequestStackDumpPath: the JVM's thread dump, captured through a
+// short-lived file in the caller's directory, as a Java string.
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#include "bridge/Corvane.h"
+#include "bridge/JniUtil.h"
+#include "bridge/OsSeam.h"
+#include "capture/Capture.h"
+#include "capture/CaptureNames.h"
+#include "capture/CaptureTexts.h"
+
+namespace {
+
+jstring Text(JNIEnv* pEnv, const char* pText) {
+    jstring jstrText = pEnv->NewStringUTF(pText);
+    if (jstrText == nullptr) corvane::jni::ClearException(pEnv);
+    return jstrText;
+}
+
+}  // namespace
+
+extern "C" JNIEXPORT jstring JNICALL Java_com_veldmark_corvane_trace_NativeManager_nativeRequestStackDumpPath(
+    JNIEnv* pEnv, jclass /*clazz*/, jstring jstrPath) {
+    using namespace corvane::capture;
+    using corvane::g_os;
+
+    jstring jstrReturn = Text(pEnv, kFallback);
+    if (jstrPath == nullptr) return Text(pEnv, kTempPathUndefined);
+    corvane::jni::ScopedUtfChars strPath(pEnv, jstrPath);
+    if (strPath.c_str() == nullptr) return Text(pEnv, kFailedToConvert);
+
+    std::lock_guard<std::mutex> lock(CaptureLock());
+    PathBuffer pstrTmpFullPath;
+    int iTempDes = -1;
+    // A name that is taken (by a file, or by a link planted to redirect the dump) is
+    // replaced by a fresh one, a bounded number of times.
+    for (int iAttempt = 0; iAttempt < kNameAttempts; ++iAttempt) {
+        char aName[L_tmpnam];
+        errno = 0;  // a stale EEXIST must not fail the capture
+        const char* pstrTmpFileName = g_os.tmpnam(aName);
+        if (errno == EEXIST) return Text(pEnv, kUnableToGenerateName);
+        if (pstrTmpFileName == nullptr) return Text(pEnv, kFailedToGenerateName);
+
+        const std::size_t uFullPathLen = std::strlen(strPath.c_str()) + std::strlen(pstrTmpFileName) + 1;
+        if (uFullPathLen <= 4 || uFullPathLen > INT32_MAX) return Text(pEnv, kPathLength);
+        pstrTmpFullPath.reset(static_cast<char*>(g_os.malloc(uFullPathLen)));
+        if (pstrTmpFullPath == nullptr) return Text(pEnv, kNoPathMemory);
+        std::memset(pstrTmpFullPath.get(), 0, uFullPathLen);
+        std::strcat(pstrTmpFullPath.get(), strPath.c_str());
+        std::strcat(pstrTmpFullPath.get(), NameTail(pstrTmpFileName));
+
+        iTempDes = CreateCaptureFile(pstrTmpFullPath.get());
+        if (iTempDes >= 0 || errno != EEXIST) break;
+    }
+    strPath.Release();
+    if (iTempDes < 0) return FailToConsole(pEnv, kOpenFailed);
+    return CaptureIntoFile(pEnv, jstrReturn, pstrTmpFullPath.get(), iTempDes);
+}

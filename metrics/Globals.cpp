@@ -1,0 +1,3 @@
+#include "metrics/Globals.h"
+
+cCpuUsage g_cpuLoad;

@@ -1,0 +1,70 @@
+// A stand-in JVM for unit tests: a JavaVM whose GetEnv hands out (or refuses) a scripted
+// profiler interface, and a JNIEnv that keeps the strings the library makes.
+#pragma once
+
+#include <jni.h>
+
+#include <deque>
+#include <string>
+
+#include "jni/jvmpi.h"
+
+namespace corvane::test {
+
+// A JVMPI interface that counts its calls and answers a set thread CPU time.
+struct FakeJvmpi {
+    FakeJvmpi();
+    JVMPI_Interface table{};
+    static jlong s_jlThreadCpuTime;
+    static int s_iEnableCalls;
+    static int s_iDisableCalls;
+    static void Reset();
+};
+
+class FakeJavaVm {
+public:
+    // With a null interface GetEnv refuses JVMPI (answers JNI_EVERSION), as current JVMs do.
+    explicit FakeJavaVm(JVMPI_Interface* pOffered);
+    JavaVM* vm() { return &m_vm; }
+    jint lastRequestedVersion() const { return m_jiRequested; }
+
+private:
+    static jint JNICALL GetEnv(JavaVM* pVm, void** ppEnv, jint jiVersion);
+    JavaVM m_vm{};  // first member: the callbacks find the fake from the JavaVM pointer
+    JNIInvokeInterface_ m_table{};
+    JVMPI_Interface* m_pOffered;
+    jint m_jiRequested = 0;
+};
+
+class FakeEnv {
+public:
+    FakeEnv();
+    JNIEnv* env() { return &m_env; }
+
+    // A Java string holding text (modified UTF-8 taken as is).
+    jstring NewString(const std::string& text);
+    // The text of a string the library returned; "<null>" for a null reference.
+    std::string TextOf(jstring jstr) const;
+
+    bool failGetStringUtfChars = false;  // GetStringUTFChars answers null (and throws)
+    int utfCharsHeld = 0;                // obtained and not yet released
+    bool exceptionPending = false;
+    int exceptionsRaised = 0;
+
+private:
+    static FakeEnv* Self(JNIEnv* pEnv) { return reinterpret_cast<FakeEnv*>(pEnv); }
+    static jstring JNICALL NewStringUTF(JNIEnv* pEnv, const char* pUtf);
+    static const char* JNICALL GetStringUTFChars(JNIEnv* pEnv, jstring jstr, jboolean* pIsCopy);
+    static void JNICALL ReleaseStringUTFChars(JNIEnv* pEnv, jstring jstr, const char* pChars);
+    static jboolean JNICALL ExceptionCheck(JNIEnv* pEnv);
+    static void JNICALL ExceptionClear(JNIEnv* pEnv);
+    static jint JNICALL PushLocalFrame(JNIEnv* pEnv, jint jiCapacity);
+    static jobject JNICALL PopLocalFrame(JNIEnv* pEnv, jobject joResult);
+    static jclass JNICALL FindClass(JNIEnv* pEnv, const char* pName);
+
+    JNIEnv m_env{};  // first member: the callbacks find the fake from the JNIEnv pointer
+    JNINativeInterface_ m_table{};
+    std::deque<std::string> m_strings;
+};
+
+}  // namespace corvane::test
