@@ -33,15 +33,16 @@ public:
     unsigned int GetCpuTime();
 
 private:
+    // Members the constructor does not set start at 0, in any storage.
     bool m_bFirstTime;
     std::uint32_t m_iOldUser;
     std::uint32_t m_iOldNice;
     std::uint32_t m_iOldSystem;
     std::uint32_t m_iOldIdle;
-    std::uint32_t m_iOldUserT;
-    std::uint32_t m_iOldNiceT;
-    std::uint32_t m_iOldSystemT;
-    std::uint32_t m_iOldIdleT;
+    std::uint32_t m_iOldUserT = 0;
+    std::uint32_t m_iOldNiceT = 0;
+    std::uint32_t m_iOldSystemT = 0;
+    std::uint32_t m_iOldIdleT = 0;
 #if defined(CORVANE_MACOS)
     boolean_t libtop_p_load_get(host_cpu_load_info_t r_load);
 

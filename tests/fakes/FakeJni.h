@@ -37,6 +37,9 @@ private:
 };
 
 class FakeEnv {
+    JNIEnv m_env{};  // first member: the callbacks find the fake from the JNIEnv pointer
+    JNINativeInterface_ m_table{};
+
 public:
     FakeEnv();
     JNIEnv* env() { return &m_env; }
@@ -62,8 +65,6 @@ private:
     static jobject JNICALL PopLocalFrame(JNIEnv* pEnv, jobject joResult);
     static jclass JNICALL FindClass(JNIEnv* pEnv, const char* pName);
 
-    JNIEnv m_env{};  // first member: the callbacks find the fake from the JNIEnv pointer
-    JNINativeInterface_ m_table{};
     std::deque<std::string> m_strings;
 };
 
