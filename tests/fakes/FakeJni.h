@@ -48,6 +48,8 @@ public:
     jstring NewString(const std::string& text);
     // The text of a string the library returned; "<null>" for a null reference.
     std::string TextOf(jstring jstr) const;
+    // Forgets every string made so far (their references become invalid).
+    void DropStrings() { m_strings.clear(); }
 
     bool failGetStringUtfChars = false;  // GetStringUTFChars answers null (and throws)
     int utfCharsHeld = 0;                // obtained and not yet released
