@@ -20,6 +20,10 @@ final class Dumps {
     static final String TEMP_PATH_UNDEFINED = "Trace Error: Temp Path Undefined";
 
     private static final Pattern JNI_REFS_LINE = Pattern.compile("JNI global refs: \\d+, weak refs: \\d+");
+    /** The first line of a Java thread's entry: its name, then its number. */
+    private static final Pattern JAVA_THREAD_LINE = Pattern.compile("\"[^\"]*\" #\\d+ ");
+    /** The line of a thread the JVM runs for itself: its name, then straight to the OS priority. */
+    private static final Pattern NON_JAVA_THREAD_LINE = Pattern.compile("\"[^\"]*\" os_prio=\\d+ ");
 
     private Dumps() {
     }
@@ -32,18 +36,31 @@ final class Dumps {
     }
 
     /**
-     * The dump runs to its last line. JDK 17 prints through JVM_DumpAllStacks, which ends with the
-     * non-Java threads in reverse order of creation, so the first G1 worker comes last (the child
-     * must run G1); later JDKs print the DiagnosticCommand's threadPrint, which ends with the line
-     * counting JNI references.
+     * The dump runs to its end, which depends on what printed it. A JVM with java.management prints
+     * the DiagnosticCommand's threadPrint, which ends with the line counting JNI references. A JVM
+     * without it (java.base only) prints through JVM_DumpAllStacks where the JVM has it (JDK 17),
+     * which ends with the block of non-Java threads, in the order they registered: the last line
+     * is one of them, and the block holds the VM thread, the periodic task thread and the first
+     * G1 worker (the child must run G1).
      */
-    static void assertComplete(String dump) {
+    static void assertComplete(String dump, boolean withManagement) {
         List<String> lines = dump.strip().lines().toList();
         String last = lines.isEmpty() ? "" : lines.get(lines.size() - 1);
-        if (Runtime.version().feature() < 25) {
-            assertTrue(last.startsWith("\"GC Thread#0\" "), () -> "last line " + last + " of:\n" + dump);
-        } else {
+        if (withManagement) {
             assertTrue(JNI_REFS_LINE.matcher(last).matches(), () -> "last line " + last + " of:\n" + dump);
+        } else {
+            assertTrue(NON_JAVA_THREAD_LINE.matcher(last).lookingAt(), () -> "last line " + last + " of:\n" + dump);
+            int lastJavaThread = -1;
+            for (int i = 0; i < lines.size(); i++) {
+                if (JAVA_THREAD_LINE.matcher(lines.get(i)).lookingAt()) {
+                    lastJavaThread = i;
+                }
+            }
+            List<String> tail = lines.subList(lastJavaThread + 1, lines.size());
+            for (String thread : List.of("VM Thread", "VM Periodic Task Thread", "GC Thread#0")) {
+                assertTrue(tail.stream().anyMatch(line -> line.startsWith("\"" + thread + "\" os_prio=")),
+                        () -> "no " + thread + " after the Java threads of:\n" + dump);
+            }
         }
         assertTrue(dump.endsWith("\n"), () -> "dump does not end a line:\n" + dump);
     }
