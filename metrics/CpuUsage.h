@@ -2,6 +2,7 @@
 // One instance, g_cpuLoad (metrics/Globals.h), serves the system-CPU natives.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "bridge/Platform.h"
@@ -33,8 +34,10 @@ public:
     unsigned int GetCpuTime();
 
 private:
+    bool TakeReference();
+
     // Members the constructor does not set start at 0, in any storage.
-    bool m_bFirstTime;
+    std::atomic<bool> m_bFirstTime{false};  // set until the reference sample is taken
     std::uint32_t m_iOldUser;
     std::uint32_t m_iOldNice;
     std::uint32_t m_iOldSystem;

@@ -166,6 +166,8 @@ struct EarlyCase {
     const char* expected;
 };
 
+void PrintTo(const EarlyCase& c, std::ostream* os) { *os << c.name; }
+
 class CaptureBeforeAnyFile : public Capture, public ::testing::WithParamInterface<EarlyCase> {};
 
 const EarlyCase* g_early;
@@ -205,6 +207,8 @@ struct LateCase {
     const char* expected;
     int prints;  // stand-in prints in all: the capture's own and the console's
 };
+
+void PrintTo(const LateCase& c, std::ostream* os) { *os << c.name; }
 
 class CaptureFailure : public Capture, public ::testing::WithParamInterface<LateCase> {};
 
@@ -307,6 +311,8 @@ struct TailCase {
     const char* generated;
     const char* tail;
 };
+
+void PrintTo(const TailCase& c, std::ostream* os) { *os << c.generated; }
 
 class CaptureName : public Capture, public ::testing::WithParamInterface<TailCase> {};
 
