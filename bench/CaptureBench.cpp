@@ -15,15 +15,16 @@ namespace {
 
 std::string g_dump;
 
-void WriteDump(JNIEnv*) {
+bool WriteDump(JNIEnv*) {
     const char* p = g_dump.data();
     std::size_t uLeft = g_dump.size();
     while (uLeft > 0) {
         const ssize_t n = ::write(1, p, uLeft);
-        if (n <= 0) return;
+        if (n <= 0) return false;
         p += n;
         uLeft -= static_cast<std::size_t>(n);
     }
+    return true;
 }
 
 std::string MakeDump(std::size_t uBytes) {

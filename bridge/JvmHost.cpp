@@ -8,8 +8,8 @@
 
 namespace corvane::jvm {
 
-// Writes all of a text to descriptor 1; defined per platform.
-void WriteToStdout(const char* pText, std::size_t uLength);
+// Writes all of a text to descriptor 1; false when a write failed. Defined per platform.
+bool WriteToStdout(const char* pText, std::size_t uLength);
 
 namespace {
 
@@ -128,12 +128,15 @@ ThreadPrintCommand g_threadPrint;
 // The diagnostic command formats the dump in memory, so the application pauses only for
 // the JVM's own formatting; JVM_DumpAllStacks writes line by line inside the pause. The
 // latter serves JVMs without the management modules.
-void PrintAllStacksDefault(JNIEnv* pEnv) {
-    if (PrintThreadDumpViaDiagnosticCommand(pEnv)) return;
+bool PrintAllStacksDefault(JNIEnv* pEnv) {
+    const PrintOutcome outcome = PrintThreadDumpViaDiagnosticCommand(pEnv);
+    if (outcome != PrintOutcome::kUnavailable) return outcome == PrintOutcome::kWhole;
     if (DumpAllStacksFn pDump = FindDumpAllStacks()) {
+        // The JVM reports nothing of its writes: whatever reached the file is the dump.
         pDump(pEnv, nullptr);
         jni::ClearException(pEnv);
     }
+    return true;
 }
 
 }  // namespace
@@ -144,18 +147,17 @@ jint ObtainProfilerInterface(JavaVM* pVm, JVMPI_Interface** ppInterface) {
     return pVm->GetEnv(reinterpret_cast<void**>(ppInterface), JVMPI_VERSION_1);
 }
 
-void PrintAllStacks(JNIEnv* pEnv) { g_printAllStacks(pEnv); }
+bool PrintAllStacks(JNIEnv* pEnv) { return g_printAllStacks(pEnv); }
 
-bool PrintThreadDumpViaDiagnosticCommand(JNIEnv* pEnv) {
+PrintOutcome PrintThreadDumpViaDiagnosticCommand(JNIEnv* pEnv) {
     jni::ScopedLocalFrame frame(pEnv, 4);
-    if (!frame.ok()) return false;
+    if (!frame.ok()) return PrintOutcome::kUnavailable;
     jstring jstrDump = g_threadPrint.Invoke(pEnv);
-    if (jstrDump == nullptr) return false;
+    if (jstrDump == nullptr) return PrintOutcome::kUnavailable;
     jni::ScopedUtfChars dump(pEnv, jstrDump);
-    if (dump.c_str() == nullptr) return false;
+    if (dump.c_str() == nullptr) return PrintOutcome::kUnavailable;
     // One large write of the whole text rather than a write per line.
-    WriteToStdout(dump.c_str(), std::strlen(dump.c_str()));
-    return true;
+    return WriteToStdout(dump.c_str(), std::strlen(dump.c_str())) ? PrintOutcome::kWhole : PrintOutcome::kShort;
 }
 
 }  // namespace corvane::jvm

@@ -34,14 +34,15 @@ DumpAllStacksFn FindDumpAllStacks() {
     return s_pDump;
 }
 
-void WriteToStdout(const char* pText, std::size_t uLength) {
+bool WriteToStdout(const char* pText, std::size_t uLength) {
     while (uLength > 0) {
         const ssize_t iWritten = ::write(1, pText, uLength);
         if (iWritten < 0 && errno == EINTR) continue;
-        if (iWritten <= 0) return;
+        if (iWritten <= 0) return false;
         pText += iWritten;
         uLength -= static_cast<std::size_t>(iWritten);
     }
+    return true;
 }
 
 }  // namespace corvane::jvm

@@ -74,7 +74,7 @@ jstring CaptureIntoFile(JNIEnv* pEnv, jstring jstrReturn, const char* pPath, int
         g_os.unlink(pPath);
         return FailToConsole(pEnv, kSwitchFailed);
     }
-    jvm::PrintAllStacks(pEnv);
+    const bool bWhole = jvm::PrintAllStacks(pEnv);
     console.Restore();
     doFlushall();
 
@@ -82,6 +82,13 @@ jstring CaptureIntoFile(JNIEnv* pEnv, jstring jstrReturn, const char* pPath, int
         WriterWait writers(pPath);
         g_os.close(iTempDes);
         writers.Wait(kWriterWaitMs);
+    }
+    // A dump that did not reach the file whole (a full disk) is never handed out as if it
+    // were complete: the stacks go to the console instead.
+    if (!bWhole) {
+        console.Close();
+        g_os.unlink(pPath);
+        return FailToConsole(pEnv, kFallback);
     }
     iTempDes = g_os.open(pPath, O_RDONLY | O_NOFOLLOW | O_CLOEXEC, 0);
 

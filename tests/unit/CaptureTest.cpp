@@ -40,16 +40,17 @@ constexpr const char* kDump = "\"main\" #1 prio=5\n   java.lang.Thread.State: RU
 std::string g_printText = kDump;
 std::atomic<int> g_prints{0};
 
-void StandInPrint(JNIEnv*) {
+bool StandInPrint(JNIEnv*) {
     ++g_prints;
     const char* p = g_printText.data();
     std::size_t uLeft = g_printText.size();
     while (uLeft > 0) {
         const ssize_t n = ::write(1, p, uLeft);
-        if (n <= 0) return;
+        if (n <= 0) return false;
         p += n;
         uLeft -= static_cast<std::size_t>(n);
     }
+    return true;
 }
 
 int OpenDescriptors() {
@@ -262,7 +263,7 @@ TEST_F(Capture, EmptyCaptureFailsAndTheStacksGoToTheConsole) {
     s_pPrint = &iPrint;
     // The JVM writes nothing during the capture, and the dump on the second print.
     corvane::jvm::g_printAllStacks = [](JNIEnv* pEnv) {
-        if ((*s_pPrint)++ > 0) StandInPrint(pEnv);
+        return (*s_pPrint)++ > 0 ? StandInPrint(pEnv) : true;
     };
     EXPECT_EQ(kReadFailed, CaptureHere());
     EXPECT_EQ(2, iPrint);
@@ -283,6 +284,33 @@ TEST_F(Capture, RestoreThatFailsTwiceIsRetried) {
     EXPECT_EQ(kDump, CaptureHere());
     EXPECT_TRUE(m_bConsoleRestored);
     EXPECT_EQ(4, Dup2Fail::s_calls);
+}
+
+TEST_F(Capture, DumpThatDidNotReachTheFileWholeGoesToTheConsole) {
+    // The print wrote part of the dump and then failed (a full disk).
+    static int s_calls;
+    s_calls = 0;
+    corvane::jvm::g_printAllStacks = [](JNIEnv* pEnv) {
+        if (s_calls++ > 0) return StandInPrint(pEnv);
+        return ::write(1, "\"main\" #1", 10) < 0;
+    };
+    EXPECT_EQ(kFallback, CaptureHere());
+    EXPECT_TRUE(m_bConsoleRestored);
+    EXPECT_EQ(2, s_calls);
+    EXPECT_EQ(kDump, m_console);
+}
+
+TEST_F(Capture, FullFileSystemMidDump) {
+    // A 16 KiB file system, filled by a 64 KiB dump: needs root (mount) and skips without.
+    TempDir mount;
+    if (::geteuid() != 0 || std::system(("mount -t tmpfs -o size=16k tmpfs " + mount.path() + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here";
+    g_printText = std::string(64 << 10, 'x');
+    const std::string result = CaptureIn(mount.path());
+    std::system(("umount " + mount.path()).c_str());
+    EXPECT_EQ(kFallback, result);
+    EXPECT_TRUE(m_bConsoleRestored);
+    EXPECT_EQ(g_printText, m_console) << "the whole dump reaches the console";
 }
 
 TEST_F(Capture, ShortReadsAreCompleted) {
@@ -369,7 +397,7 @@ TEST_F(Capture, CaptureFileIsPrivateToTheCallAndNotInherited) {
         struct stat s {};
         ::fstat(1, &s);
         s_mode = s.st_mode & 0777;
-        StandInPrint(pEnv);
+        return StandInPrint(pEnv);
     };
     g_os.open = [](const char* p, int f, unsigned m) {
         if (f & O_CREAT) s_flags = f;
