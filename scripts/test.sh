@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, then configures, builds and tests every preset in PRESETS.
+# Installs what is missing, then configures, builds and tests every preset in PRESETS
+# (the macOS and Solaris presets are cross builds whose tests run under qemu-user).
 # Exits non-zero when any build or test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -7,9 +8,14 @@ cd "$(dirname "$0")/.."
 # Each entry is a configure, build and test preset of CMakePresets.json.
 PRESETS=(
     linux
+    macos-i386
+    solaris-sparc64
+    solaris-sparc32
 )
 
 source scripts/setup.sh
+# The emulated macOS and Solaris presets need the cross compilers and qemu-user.
+corvane_setup "${corvane_cross_packages[@]}"
 
 failed=()
 for preset in "${PRESETS[@]}"; do
