@@ -34,7 +34,8 @@ typedef integer_t* host_info_t;
 
 // Host statistics flavour of the CPU-load record, and the record's size in integer_t units.
 #define HOST_CPU_LOAD_INFO 3
-#define HOST_CPU_LOAD_INFO_COUNT ((mach_msg_type_number_t)(sizeof(host_cpu_load_info_data_t) / sizeof(integer_t)))
+#define HOST_CPU_LOAD_INFO_COUNT \
+    ((mach_msg_type_number_t)(sizeof(host_cpu_load_info_data_t) / sizeof(integer_t)))
 
 struct host_cpu_load_info {
     natural_t cpu_ticks[CPU_STATE_MAX];

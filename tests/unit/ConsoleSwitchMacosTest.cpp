@@ -3,9 +3,8 @@
 //
 // Descriptors 1 and 2 point at two different files during these tests, so that restoring
 // one from the other's copy would show.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -157,7 +156,9 @@ TEST_F(MacConsole, RestoreTriesThreeTimes) {
     ConsoleSwitch console;
     ASSERT_TRUE(console.Save());
     ASSERT_TRUE(console.Switch(m_iFile));
-    g_os.dup2 = [](int iFrom, int iTo) { return s_iFailuresLeft-- > 0 ? FailWith(EINTR) : ::dup2(iFrom, iTo); };
+    g_os.dup2 = [](int iFrom, int iTo) {
+        return s_iFailuresLeft-- > 0 ? FailWith(EINTR) : ::dup2(iFrom, iTo);
+    };
     console.Restore();
     ExpectConsolesAsBefore();
     console.Close();

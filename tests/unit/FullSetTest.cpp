@@ -9,8 +9,8 @@ namespace {
 
 TEST(FullSet, SendTimeoutAnswersZero) {
     for (auto [jiSocket, jiTimeOut] : {std::pair{3, 0}, std::pair{-1, -1}, std::pair{0, 5000}}) {
-        EXPECT_EQ(0, Java_com_veldmark_corvane_trace_NativeManager_nativeSetSendTimeout(nullptr, nullptr, jiSocket,
-                                                                                         jiTimeOut));
+        EXPECT_EQ(0, Java_com_veldmark_corvane_trace_NativeManager_nativeSetSendTimeout(nullptr, nullptr,
+                                                                                        jiSocket, jiTimeOut));
     }
 }
 

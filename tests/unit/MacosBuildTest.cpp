@@ -1,8 +1,7 @@
 // What the macOS build answers differently: process CPU time over an unsigned 32-bit
 // clock, the capture's creation flags.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <ostream>

@@ -1,7 +1,6 @@
 // What the Solaris builds answer differently: system-CPU natives that answer 0, thread CPU
 // time passed on unchanged, and 64-bit results carried whole by the 32-bit build too.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdint>
@@ -101,7 +100,8 @@ TEST_P(SolarisThreadCpuTime, PassedOnUnchanged) {
     FakeJvmpi jvmpi;
     FakeJvmpi::s_jlThreadCpuTime = GetParam();
     jvmpi_interface = &jvmpi.table;
-    EXPECT_EQ(GetParam(), Java_com_veldmark_corvane_trace_NativeManager_nativeGetCurrentThreadCPUTime(nullptr, nullptr));
+    EXPECT_EQ(GetParam(),
+              Java_com_veldmark_corvane_trace_NativeManager_nativeGetCurrentThreadCPUTime(nullptr, nullptr));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SolarisThreadCpuTime,

@@ -1,9 +1,8 @@
 // NativeManager.nativeRequestStackDump, the capture at a generated name (Solaris builds):
 // every row of its outcome table, each also checked for what it must leave behind: no file
 // at the generated name, descriptor 1 back on its own file, no descriptor left open.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -98,10 +97,12 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"no_name_generated", [](ScriptedDump&) { g_os.tmpnam = [](char*) -> char* { return nullptr; }; },
             texts::kOpenFailed, 1, true},
         Row{"open_fails",
-            [](ScriptedDump&) { g_os.open = [](const char*, int, unsigned int) { return FailWith(EACCES); }; },
+            [](ScriptedDump&) {
+                g_os.open = [](const char*, int, unsigned int) { return FailWith(EACCES); };
+            },
             texts::kOpenFailed, 1, true},
-        Row{"dup_fails", [](ScriptedDump&) { g_os.dup = [](int) { return FailWith(EMFILE); }; }, texts::kDupFailed,
-            1, true},
+        Row{"dup_fails", [](ScriptedDump&) { g_os.dup = [](int) { return FailWith(EMFILE); }; },
+            texts::kDupFailed, 1, true},
         Row{"switch_fails", [](ScriptedDump&) { g_os.dup2 = [](int, int) { return FailWith(EBADF); }; },
             texts::kSwitchFailed, 1, true},
         Row{"reopen_fails",
@@ -112,10 +113,12 @@ INSTANTIATE_TEST_SUITE_P(
                 };
             },
             texts::kFstatFailed, 2, true},
-        Row{"fstat_fails", [](ScriptedDump&) { g_os.fstat = [](int, struct stat*) { return FailWith(EIO); }; },
+        Row{"fstat_fails",
+            [](ScriptedDump&) { g_os.fstat = [](int, struct stat*) { return FailWith(EIO); }; },
             texts::kFstatFailed, 2, true},
         Row{"empty_capture", [](ScriptedDump& dump) { dump.FirstPrintEmpty(); }, texts::kReadFailed, 2, true},
-        Row{"no_read_buffer", [](ScriptedDump&) { g_os.malloc = [](std::size_t) -> void* { return nullptr; }; },
+        Row{"no_read_buffer",
+            [](ScriptedDump&) { g_os.malloc = [](std::size_t) -> void* { return nullptr; }; },
             texts::kFallback, 1, false}),
     [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
 
@@ -142,8 +145,8 @@ TEST(GeneratedDumpFile, IsTheGeneratedNameCreatedExclusivelyWithMode0666) {
     ScriptedDump dump(kDump);
     FakeEnv env;
     StdoutCapture console;
-    EXPECT_EQ(kDump, env.TextOf(Java_com_veldmark_corvane_trace_NativeManager_nativeRequestStackDump(env.env(),
-                                                                                                     nullptr)));
+    EXPECT_EQ(kDump, env.TextOf(Java_com_veldmark_corvane_trace_NativeManager_nativeRequestStackDump(
+                         env.env(), nullptr)));
     EXPECT_EQ(O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW,
               s_iCreateFlags & (O_ACCMODE | O_CREAT | O_EXCL | O_NOFOLLOW | O_TRUNC));
     EXPECT_EQ(0666u, s_uMode);
