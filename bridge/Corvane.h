@@ -54,4 +54,9 @@ JNIEXPORT void JNICALL Java_com_veldmark_corvane_debug_evaluator_Evaluator_nativ
 }  // extern "C"
 
 // Flushes the buffered standard streams; the captures call it around the console switch.
+// The Solaris builds export it under its plain C name, the others under its C++ name.
+#if defined(CORVANE_SOLARIS)
+extern "C" CORVANE_VISIBLE void doFlushall();
+#else
 CORVANE_VISIBLE void doFlushall();
+#endif

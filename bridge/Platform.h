@@ -18,10 +18,10 @@ namespace corvane {
 #if defined(CORVANE_MACOS)
 using ClockT = std::uint32_t;  // unsigned 32-bit clock_t: differences wrap, never negative
 constexpr jlong kThreadCpuTimeScale = 1000;
-#elif defined(CORVANE_SOLARIS) && !defined(__LP64__)
+#elif defined(CORVANE_SOLARIS) && INTPTR_MAX == INT32_MAX  // SPARC V8+, 32-bit
 using ClockT = std::int32_t;
 constexpr jlong kThreadCpuTimeScale = 1;
-#elif defined(CORVANE_SOLARIS)
+#elif defined(CORVANE_SOLARIS)  // SPARC V9, 64-bit
 using ClockT = std::int64_t;
 constexpr jlong kThreadCpuTimeScale = 1;
 #else  // Linux x86-64

@@ -16,11 +16,15 @@ public:
     bool Switch(int iFileFd);
     // Points the console descriptor back at its copy (up to three attempts).
     void Restore();
-    // Closes the copy.
+    // Closes the copies.
     void Close();
 
 private:
-    int m_iSavedStdOut = -1;
+    int m_iSavedStdOut = -1;  // the copy of descriptor 1
+    // The macOS build switches descriptor 2, and descriptor 1 only when that fails: the copy
+    // of descriptor 2, and which of the two was switched.
+    [[maybe_unused]] int m_iSavedStdErr = -1;
+    [[maybe_unused]] int m_iSwitchedFd = -1;
 };
 
 }  // namespace corvane::capture

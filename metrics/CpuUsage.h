@@ -47,6 +47,9 @@ private:
     std::uint32_t m_iOldSystemT = 0;
     std::uint32_t m_iOldIdleT = 0;
 #if defined(CORVANE_MACOS)
+    friend struct cCpuUsageProbe;  // unit tests read the macOS members
+
+    // One host sample into *r_load; true when the sample failed.
     boolean_t libtop_p_load_get(host_cpu_load_info_t r_load);
 
     mach_port_t m_libtop_port;

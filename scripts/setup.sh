@@ -20,9 +20,20 @@ corvane_packages=(
     libclang-rt-14-dev
 )
 
+# The cross compilers and user-mode emulators of the emulated macOS and Solaris presets
+# (scripts/test.sh asks for them): i686 for macOS, sparc64 (-m64 and -m32) for Solaris.
+# Never g++-multilib/gcc-multilib: they and these cross compilers remove each other.
+corvane_cross_packages=(
+    g++-i686-linux-gnu
+    g++-sparc64-linux-gnu
+    g++-multilib-sparc64-linux-gnu
+    qemu-user
+)
+
+# Installs the packages above and any given as arguments, only those that are missing.
 corvane_setup() {
     local missing=() pkg
-    for pkg in "${corvane_packages[@]}"; do
+    for pkg in "${corvane_packages[@]}" "$@"; do
         if ! dpkg -s "$pkg" >/dev/null 2>&1; then
             missing+=("$pkg")
         fi

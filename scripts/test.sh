@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, then configures, builds and tests every preset in PRESETS.
+# Installs what is missing, then configures, builds and tests every preset in PRESETS
+# (the macOS and Solaris presets are cross builds whose tests run under qemu-user).
 # Exits non-zero when any build or test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,9 +11,14 @@ PRESETS=(
     asan
     tsan
     fuzz
+    macos-i386
+    solaris-sparc64
+    solaris-sparc32
 )
 
 source scripts/setup.sh
+# The emulated macOS and Solaris presets need the cross compilers and qemu-user.
+corvane_setup "${corvane_cross_packages[@]}"
 
 failed=()
 for preset in "${PRESETS[@]}"; do

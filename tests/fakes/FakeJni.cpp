@@ -60,7 +60,8 @@ FakeEnv::FakeEnv() {
     m_table.PushLocalFrame = &PushLocalFrame;
     m_table.PopLocalFrame = &PopLocalFrame;
     m_table.FindClass = &FindClass;
-    m_env.functions = &m_table;
+    m_link.env.functions = &m_table;
+    m_link.pSelf = this;
 }
 
 jstring FakeEnv::NewString(const std::string& text) {

@@ -37,12 +37,11 @@ private:
 };
 
 class FakeEnv {
-    JNIEnv m_env{};  // first member: the callbacks find the fake from the JNIEnv pointer
-    JNINativeInterface_ m_table{};
-
 public:
     FakeEnv();
-    JNIEnv* env() { return &m_env; }
+    FakeEnv(const FakeEnv&) = delete;
+    FakeEnv& operator=(const FakeEnv&) = delete;
+    JNIEnv* env() { return &m_link.env; }
 
     // A Java string holding text (modified UTF-8 taken as is).
     jstring NewString(const std::string& text);
@@ -57,7 +56,14 @@ public:
     int exceptionsRaised = 0;
 
 private:
-    static FakeEnv* Self(JNIEnv* pEnv) { return reinterpret_cast<FakeEnv*>(pEnv); }
+    // The JNIEnv handed to the library, paired with the way back to its fake. The pair is
+    // standard-layout, so a JNIEnv pointer is also the address of its pair (FakeEnv itself
+    // is not: its public flags come before any private member).
+    struct Link {
+        JNIEnv env;
+        FakeEnv* pSelf;
+    };
+    static FakeEnv* Self(JNIEnv* pEnv) { return reinterpret_cast<Link*>(pEnv)->pSelf; }
     static jstring JNICALL NewStringUTF(JNIEnv* pEnv, const char* pUtf);
     static const char* JNICALL GetStringUTFChars(JNIEnv* pEnv, jstring jstr, jboolean* pIsCopy);
     static void JNICALL ReleaseStringUTFChars(JNIEnv* pEnv, jstring jstr, const char* pChars);
@@ -67,6 +73,8 @@ private:
     static jobject JNICALL PopLocalFrame(JNIEnv* pEnv, jobject joResult);
     static jclass JNICALL FindClass(JNIEnv* pEnv, const char* pName);
 
+    Link m_link{};
+    JNINativeInterface_ m_table{};
     std::deque<std::string> m_strings;
 };
 

@@ -40,6 +40,14 @@ INSTANTIATE_TEST_SUITE_P(Table, TimeAsPercent,
 INSTANTIATE_TEST_SUITE_P(WholeDeltas, TimeAsPercent,
                          ::testing::Values(PercentCase{(INT64_C(1) << 32) + 1, 2, 0},
                                            PercentCase{INT64_C(1) << 32, 2, 0}));
+#else
+// The macOS build narrows each delta to its low 32 bits, read as a signed 32-bit long.
+INSTANTIATE_TEST_SUITE_P(NarrowedDeltas, TimeAsPercent,
+                         ::testing::Values(PercentCase{(INT64_C(1) << 32) + 1, 2, 500},
+                                           PercentCase{INT64_C(1) << 32, 2, 0},
+                                           PercentCase{1, (INT64_C(1) << 32) + 3, 333},
+                                           PercentCase{(INT64_C(1) << 32) - 1, 1, -1000},  // low word -1
+                                           PercentCase{INT64_C(0x7FFFFFFF00000002), 4, 500}));
 #endif
 
 }  // namespace

@@ -29,4 +29,7 @@ public class NativeManager {
 
     /** A text dump of every Java thread, or a text starting with "Trace Error: ". */
     public static native String nativeRequestStackDumpPath(String jstrPath);
+
+    /** As nativeRequestStackDumpPath, into a file at a generated name (Solaris set only). */
+    public static native String nativeRequestStackDump();
 }
