@@ -15,7 +15,7 @@ namespace {
 
 std::string g_dump;
 
-bool WriteDump(JNIEnv*) {
+bool WriteDump(JNIEnv*, int) {
     const char* p = g_dump.data();
     std::size_t uLeft = g_dump.size();
     while (uLeft > 0) {
@@ -45,7 +45,7 @@ void BM_DumpWrittenToAFile(benchmark::State& state) {
     ::unlink("/tmp/corvane-bench-dump");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
 }
-BENCHMARK(BM_DumpWrittenToAFile)->Arg(4 << 10)->Arg(256 << 10)->Arg(4 << 20);
+BENCHMARK(BM_DumpWrittenToAFile)->Arg(4 << 10)->Arg(256 << 10)->Arg(1 << 20)->Arg(4 << 20);
 
 void BM_Capture(benchmark::State& state) {
     g_dump = MakeDump(static_cast<std::size_t>(state.range(0)));
@@ -69,6 +69,6 @@ void BM_Capture(benchmark::State& state) {
     ::close(iSink);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
 }
-BENCHMARK(BM_Capture)->Arg(4 << 10)->Arg(256 << 10)->Arg(4 << 20);
+BENCHMARK(BM_Capture)->Arg(4 << 10)->Arg(256 << 10)->Arg(1 << 20)->Arg(4 << 20);
 
 }  // namespace

@@ -5,6 +5,7 @@ import java.io.IOException;
 import java.io.RandomAccessFile;
 import java.io.UncheckedIOException;
 import java.lang.management.ManagementFactory;
+import java.lang.management.ThreadMXBean;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.ArrayList;
@@ -13,12 +14,19 @@ import java.util.List;
 import java.util.function.LongSupplier;
 
 /**
- * Times each metric native of the library next to the JDK's own way of getting the same figure,
- * per call, through JNI. A trivial native (nativeInit) gives the cost of the JNI crossing alone.
- * Each operation is warmed up, calibrated to ~20 ms rounds, then timed over many rounds; the
- * table shows min / median / max of the per-call time across rounds.
+ * Times each metric native of the library next to its floor and the JDK's own way of getting
+ * the same figure, per call, through JNI. A trivial native (nativeInit) gives the cost of the
+ * JNI crossing alone. When -Dcorvane.floor names the floor library (bench/FloorNatives.cpp),
+ * its natives make the same system calls as a metric inline (times(); open, read and close of
+ * /proc/stat), so each metric's floor is timed in the same JVM.
  *
- * usage: java -Dcorvane.library=... JniBench [rounds]
+ * <p>Each operation is warmed up and calibrated to ~20 ms rounds; then every round times each
+ * operation once, in turn, so drift on the machine touches all alike. The table shows min /
+ * median / max of the per-call time across rounds. With -Dbench.out=FILE each row is also
+ * appended to FILE as tab-separated fields (jni, Java version, group, operation, min, median,
+ * max in ns).
+ *
+ * <p>usage: java -Dcorvane.library=... [-Dcorvane.floor=...] JniBench [rounds]
  */
 public final class JniBench {
     private static final long ROUND_NANOS = 20_000_000L;
@@ -41,34 +49,61 @@ public final class JniBench {
         Path procStat = Path.of("/proc/stat");
         byte[] buffer = new byte[64 * 1024];
 
-        List<Op> ops = List.of(
-                new Op("JNI floor", "nativeInit(true)", () -> {
-                    NativeManager.nativeInit(true);
-                    return 1;
-                }),
-                new Op("process id", "nativeGetProcessID", NativeManager::nativeGetProcessID),
-                new Op("process id", "ProcessHandle.current().pid()", () -> ProcessHandle.current().pid()),
-                new Op("process CPU", "nativeGetProcessCPUTime", NativeManager::nativeGetProcessCPUTime),
-                new Op("process CPU", "OperatingSystemMXBean.getProcessCpuTime", os::getProcessCpuTime),
-                new Op("system CPU", "nativeGetSystemCPUTime", NativeManager::nativeGetSystemCPUTime),
-                new Op("system CPU", "Files.readAllBytes(/proc/stat)", () -> {
-                    try {
-                        return Files.readAllBytes(procStat).length;
-                    } catch (IOException e) {
-                        throw new UncheckedIOException(e);
-                    }
-                }),
-                new Op("system CPU", "RandomAccessFile read+parse /proc/stat", () -> readBusyTicks(buffer)),
-                new Op("per mille", "nativeGetSystemCPUTimeAsPercentage",
-                        () -> NativeManager.nativeGetSystemCPUTimeAsPercentage(101, 200)));
+        ThreadMXBean threads = ManagementFactory.getThreadMXBean();
+        boolean floors = System.getProperty("corvane.floor") != null;
+        if (floors) {
+            BenchFloor.load();
+        }
+        List<Op> ops = new ArrayList<>();
+        ops.add(new Op("JNI floor", "nativeInit(true)", () -> {
+            NativeManager.nativeInit(true);
+            return 1;
+        }));
+        if (floors) {
+            ops.add(new Op("JNI floor", "floor: empty native", () -> {
+                BenchFloor.trivial();
+                return 1;
+            }));
+        }
+        ops.add(new Op("process id", "nativeGetProcessID", NativeManager::nativeGetProcessID));
+        ops.add(new Op("process id", "ProcessHandle.current().pid()", () -> ProcessHandle.current().pid()));
+        ops.add(new Op("process CPU", "nativeGetProcessCPUTime", NativeManager::nativeGetProcessCPUTime));
+        if (floors) {
+            ops.add(new Op("process CPU", "floor: native times()+sysconf inline", BenchFloor::times));
+        }
+        ops.add(new Op("process CPU", "OperatingSystemMXBean.getProcessCpuTime", os::getProcessCpuTime));
+        ops.add(new Op("thread CPU", "nativeGetCurrentThreadCPUTime", NativeManager::nativeGetCurrentThreadCPUTime));
+        ops.add(new Op("thread CPU", "ThreadMXBean.getCurrentThreadCpuTime", threads::getCurrentThreadCpuTime));
+        ops.add(new Op("system CPU", "nativeGetSystemCPUTime", NativeManager::nativeGetSystemCPUTime));
+        if (floors) {
+            ops.add(new Op("system CPU", "floor: native open/read/close /proc/stat", BenchFloor::procStat));
+        }
+        ops.add(new Op("system CPU", "Files.readAllBytes(/proc/stat)", () -> {
+            try {
+                return Files.readAllBytes(procStat).length;
+            } catch (IOException e) {
+                throw new UncheckedIOException(e);
+            }
+        }));
+        ops.add(new Op("system CPU", "RandomAccessFile read+parse /proc/stat", () -> readBusyTicks(buffer)));
+        ops.add(new Op("system CPU", "OperatingSystemMXBean.getCpuLoad", () -> (long) (os.getCpuLoad() * 1e6)));
+        ops.add(new Op("per mille", "nativeGetSystemCPUTimeAsPercentage",
+                () -> NativeManager.nativeGetSystemCPUTimeAsPercentage(101, 200)));
 
         System.out.printf("Java %s, %d CPUs, %d rounds of ~%d ms per operation%n%n",
                 Runtime.version(), Runtime.getRuntime().availableProcessors(), rounds, ROUND_NANOS / 1_000_000L);
-        List<Result> results = new ArrayList<>();
-        for (Op op : ops) {
-            results.add(measure(op, rounds));
-        }
+        List<Result> results = measure(ops, rounds);
         double floor = results.get(0).median;
+        String out = System.getProperty("bench.out");
+        if (out != null) {
+            StringBuilder rows = new StringBuilder();
+            for (Result r : results) {
+                rows.append(String.join("\t", "jni", Runtime.version().toString(), r.op.group, r.op.name,
+                        Double.toString(r.min), Double.toString(r.median), Double.toString(r.max))).append('\n');
+            }
+            Files.writeString(Path.of(out), rows, java.nio.file.StandardOpenOption.CREATE,
+                    java.nio.file.StandardOpenOption.APPEND);
+        }
 
         System.out.printf("%-12s %-40s %10s %10s %10s %9s%n", "figure", "operation", "min ns", "median ns", "max ns", "x floor");
         for (Result r : results) {
@@ -78,26 +113,39 @@ public final class JniBench {
         System.out.println("(sink " + (sink & 1) + ")");
     }
 
-    private static Result measure(Op op, int rounds) {
-        // Warm-up: get the call sites compiled before anything is timed.
-        long calls = 1;
-        while (true) {
-            long t = timeCalls(op.call, calls);
-            if (t >= ROUND_NANOS / 4) {
-                calls = Math.max(1, calls * ROUND_NANOS / Math.max(1, t));
-                break;
+    private static List<Result> measure(List<Op> ops, int rounds) {
+        // Warm-up and calibration: get the call sites compiled, then size each operation's
+        // round to ~20 ms.
+        long[] calls = new long[ops.size()];
+        for (int o = 0; o < ops.size(); o++) {
+            LongSupplier call = ops.get(o).call;
+            long n = 1;
+            while (true) {
+                long t = timeCalls(call, n);
+                if (t >= ROUND_NANOS / 4) {
+                    n = Math.max(1, n * ROUND_NANOS / Math.max(1, t));
+                    break;
+                }
+                n *= 2;
             }
-            calls *= 2;
+            for (int i = 0; i < 3; i++) {
+                timeCalls(call, n);
+            }
+            calls[o] = n;
         }
-        for (int i = 0; i < 5; i++) {
-            timeCalls(op.call, calls);
+        double[][] perCall = new double[ops.size()][rounds];
+        for (int r = 0; r < rounds; r++) {
+            for (int o = 0; o < ops.size(); o++) {
+                perCall[o][r] = (double) timeCalls(ops.get(o).call, calls[o]) / calls[o];
+            }
         }
-        double[] perCall = new double[rounds];
-        for (int i = 0; i < rounds; i++) {
-            perCall[i] = (double) timeCalls(op.call, calls) / calls;
+        List<Result> results = new ArrayList<>();
+        for (int o = 0; o < ops.size(); o++) {
+            double[] v = perCall[o];
+            Arrays.sort(v);
+            results.add(new Result(ops.get(o), v[0], v[rounds / 2], v[rounds - 1]));
         }
-        Arrays.sort(perCall);
-        return new Result(op, perCall[0], perCall[rounds / 2], perCall[rounds - 1]);
+        return results;
     }
 
     private static long timeCalls(LongSupplier call, long calls) {
