@@ -8,8 +8,9 @@
 
 namespace corvane::jvm {
 
-// Writes all of a text to descriptor 1; false when a write failed. Defined per platform.
-bool WriteToStdout(const char* pText, std::size_t uLength);
+// Writes all of a text to a console descriptor; false when a write failed. Defined per
+// platform.
+bool WriteToConsole(int iConsoleFd, const char* pText, std::size_t uLength);
 
 namespace {
 
@@ -128,8 +129,8 @@ ThreadPrintCommand g_threadPrint;
 // The diagnostic command formats the dump in memory, so the application pauses only for
 // the JVM's own formatting; JVM_DumpAllStacks writes line by line inside the pause. The
 // latter serves JVMs without the management modules.
-bool PrintAllStacksDefault(JNIEnv* pEnv) {
-    const PrintOutcome outcome = PrintThreadDumpViaDiagnosticCommand(pEnv);
+bool PrintAllStacksDefault(JNIEnv* pEnv, int iConsoleFd) {
+    const PrintOutcome outcome = PrintThreadDumpViaDiagnosticCommand(pEnv, iConsoleFd);
     if (outcome != PrintOutcome::kUnavailable) return outcome == PrintOutcome::kWhole;
     if (DumpAllStacksFn pDump = FindDumpAllStacks()) {
         // The JVM reports nothing of its writes: whatever reached the file is the dump.
@@ -147,9 +148,9 @@ jint ObtainProfilerInterface(JavaVM* pVm, JVMPI_Interface** ppInterface) {
     return pVm->GetEnv(reinterpret_cast<void**>(ppInterface), JVMPI_VERSION_1);
 }
 
-bool PrintAllStacks(JNIEnv* pEnv) { return g_printAllStacks(pEnv); }
+bool PrintAllStacks(JNIEnv* pEnv, int iConsoleFd) { return g_printAllStacks(pEnv, iConsoleFd); }
 
-PrintOutcome PrintThreadDumpViaDiagnosticCommand(JNIEnv* pEnv) {
+PrintOutcome PrintThreadDumpViaDiagnosticCommand(JNIEnv* pEnv, int iConsoleFd) {
     jni::ScopedLocalFrame frame(pEnv, 4);
     if (!frame.ok()) return PrintOutcome::kUnavailable;
     jstring jstrDump = g_threadPrint.Invoke(pEnv);
@@ -157,7 +158,7 @@ PrintOutcome PrintThreadDumpViaDiagnosticCommand(JNIEnv* pEnv) {
     jni::ScopedUtfChars dump(pEnv, jstrDump);
     if (dump.c_str() == nullptr) return PrintOutcome::kUnavailable;
     // One large write of the whole text rather than a write per line.
-    return WriteToStdout(dump.c_str(), std::strlen(dump.c_str())) ? PrintOutcome::kWhole : PrintOutcome::kShort;
+    return WriteToConsole(iConsoleFd, dump.c_str(), std::strlen(dump.c_str())) ? PrintOutcome::kWhole : PrintOutcome::kShort;
 }
 
 }  // namespace corvane::jvm

@@ -12,22 +12,22 @@ namespace corvane::jvm {
 // Answers GetEnv's result: negative when the JVM refuses the interface.
 jint ObtainProfilerInterface(JavaVM* pVm, JVMPI_Interface** ppInterface);
 
-// Prints every Java thread's stack to descriptor 1 and returns when the print is done.
-// Uses the diagnostic command's thread print (formatted in memory by the JVM), whose text
-// it writes to descriptor 1; where the JVM lacks that command, the JVM's own
-// JVM_DumpAllStacks. Where neither exists nothing is printed. Leaves no Java exception
-// pending. Answers false when the text is known not to have reached descriptor 1 whole
-// (a write failed, say on a full disk); true otherwise.
-bool PrintAllStacks(JNIEnv* pEnv);
+// Prints every Java thread's stack to the console descriptor iConsoleFd and returns when
+// the print is done. Uses the diagnostic command's thread print (formatted in memory by the
+// JVM), whose text it writes to iConsoleFd; where the JVM lacks that command, the JVM's own
+// JVM_DumpAllStacks, which prints to the JVM's console. Where neither exists nothing is
+// printed. Leaves no Java exception pending. Answers false when the text is known not to
+// have reached the descriptor whole (a write failed, say on a full disk); true otherwise.
+bool PrintAllStacks(JNIEnv* pEnv, int iConsoleFd);
 
 // The print used by PrintAllStacks; tests put a stand-in here.
-using PrintAllStacksFn = bool (*)(JNIEnv* pEnv);
+using PrintAllStacksFn = bool (*)(JNIEnv* pEnv, int iConsoleFd);
 extern PrintAllStacksFn g_printAllStacks;
 
 // The two ways of printing, for tests and benchmarks that want one in particular.
 using DumpAllStacksFn = void(JNICALL*)(JNIEnv* pEnv, jclass unused);
 DumpAllStacksFn FindDumpAllStacks();         // null where the loaded JVM lacks it
 enum class PrintOutcome { kWhole, kShort, kUnavailable };
-PrintOutcome PrintThreadDumpViaDiagnosticCommand(JNIEnv* pEnv);
+PrintOutcome PrintThreadDumpViaDiagnosticCommand(JNIEnv* pEnv, int iConsoleFd);
 
 }  // namespace corvane::jvm

@@ -34,9 +34,9 @@ DumpAllStacksFn FindDumpAllStacks() {
     return s_pDump;
 }
 
-bool WriteToStdout(const char* pText, std::size_t uLength) {
+bool WriteToConsole(int iConsoleFd, const char* pText, std::size_t uLength) {
     while (uLength > 0) {
-        const ssize_t iWritten = ::write(1, pText, uLength);
+        const ssize_t iWritten = ::write(iConsoleFd, pText, uLength);
         if (iWritten < 0 && errno == EINTR) continue;
         if (iWritten <= 0) return false;
         pText += iWritten;

@@ -54,7 +54,7 @@ std::mutex& CaptureLock() {
 }
 
 jstring FailToConsole(JNIEnv* pEnv, const char* pText) {
-    jvm::PrintAllStacks(pEnv);
+    jvm::PrintAllStacks(pEnv, ConsoleSwitch::ConsoleDescriptor());
     jstring jstrText = pEnv->NewStringUTF(pText);
     if (jstrText == nullptr) jni::ClearException(pEnv);
     return jstrText;
@@ -74,7 +74,7 @@ jstring CaptureIntoFile(JNIEnv* pEnv, jstring jstrReturn, const char* pPath, int
         g_os.unlink(pPath);
         return FailToConsole(pEnv, kSwitchFailed);
     }
-    const bool bWhole = jvm::PrintAllStacks(pEnv);
+    const bool bWhole = jvm::PrintAllStacks(pEnv, console.SwitchedDescriptor());
     console.Restore();
     doFlushall();
 

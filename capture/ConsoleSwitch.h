@@ -10,6 +10,12 @@ public:
     ConsoleSwitch(const ConsoleSwitch&) = delete;
     ConsoleSwitch& operator=(const ConsoleSwitch&) = delete;
 
+    // The descriptor the JVM's console output goes to when nothing is switched: where the
+    // stacks are printed when a capture fails.
+    static int ConsoleDescriptor();
+    // The descriptor now pointed at the capture file (after a successful Switch).
+    int SwitchedDescriptor() const;
+
     // Keeps a copy of the console descriptor; false when it cannot be copied.
     bool Save();
     // Points the console descriptor at iFileFd; false when it cannot be switched.

@@ -5,6 +5,12 @@
 
 namespace corvane::capture {
 
+// The JVM this build serves prints its thread dumps to descriptor 2; so do the stacks of a
+// failed capture.
+int ConsoleSwitch::ConsoleDescriptor() { return 2; }
+
+int ConsoleSwitch::SwitchedDescriptor() const { return m_iSwitchedFd; }
+
 bool ConsoleSwitch::Save() {
     // A missing copy of descriptor 2 only rules out switching it; descriptor 1's copy is
     // the one the capture cannot do without.

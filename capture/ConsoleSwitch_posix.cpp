@@ -4,6 +4,10 @@
 
 namespace corvane::capture {
 
+int ConsoleSwitch::ConsoleDescriptor() { return 1; }
+
+int ConsoleSwitch::SwitchedDescriptor() const { return 1; }
+
 bool ConsoleSwitch::Save() {
     m_iSavedStdOut = g_os.dup(1);
     return m_iSavedStdOut >= 0;

@@ -30,15 +30,17 @@ public:
     const std::string& text() const { return s_text; }
 
 private:
-    static void Print(JNIEnv* /*pEnv*/) {
+    // Writes where this JVM prints (s_iFd), whatever descriptor the library names.
+    static bool Print(JNIEnv* /*pEnv*/, int /*iConsoleFd*/) {
         ++s_iCalls;
-        if (s_iCalls == 1 && s_bFirstEmpty) return;
+        if (s_iCalls == 1 && s_bFirstEmpty) return true;
         std::size_t uDone = 0;
         while (uDone < s_text.size()) {
             const ssize_t iWritten = ::write(s_iFd, s_text.data() + uDone, s_text.size() - uDone);
-            if (iWritten <= 0) return;
+            if (iWritten <= 0) return false;
             uDone += static_cast<std::size_t>(iWritten);
         }
+        return true;
     }
 
     jvm::PrintAllStacksFn m_saved;

@@ -40,12 +40,12 @@ constexpr const char* kDump = "\"main\" #1 prio=5\n   java.lang.Thread.State: RU
 std::string g_printText = kDump;
 std::atomic<int> g_prints{0};
 
-bool StandInPrint(JNIEnv*) {
+bool StandInPrint(JNIEnv*, int iConsoleFd) {
     ++g_prints;
     const char* p = g_printText.data();
     std::size_t uLeft = g_printText.size();
     while (uLeft > 0) {
-        const ssize_t n = ::write(1, p, uLeft);
+        const ssize_t n = ::write(iConsoleFd, p, uLeft);
         if (n <= 0) return false;
         p += n;
         uLeft -= static_cast<std::size_t>(n);
@@ -262,8 +262,8 @@ TEST_F(Capture, EmptyCaptureFailsAndTheStacksGoToTheConsole) {
     static int* s_pPrint;
     s_pPrint = &iPrint;
     // The JVM writes nothing during the capture, and the dump on the second print.
-    corvane::jvm::g_printAllStacks = [](JNIEnv* pEnv) {
-        return (*s_pPrint)++ > 0 ? StandInPrint(pEnv) : true;
+    corvane::jvm::g_printAllStacks = [](JNIEnv* pEnv, int iFd) {
+        return (*s_pPrint)++ > 0 ? StandInPrint(pEnv, iFd) : true;
     };
     EXPECT_EQ(kReadFailed, CaptureHere());
     EXPECT_EQ(2, iPrint);
@@ -290,9 +290,9 @@ TEST_F(Capture, DumpThatDidNotReachTheFileWholeGoesToTheConsole) {
     // The print wrote part of the dump and then failed (a full disk).
     static int s_calls;
     s_calls = 0;
-    corvane::jvm::g_printAllStacks = [](JNIEnv* pEnv) {
-        if (s_calls++ > 0) return StandInPrint(pEnv);
-        return ::write(1, "\"main\" #1", 10) < 0;
+    corvane::jvm::g_printAllStacks = [](JNIEnv* pEnv, int iFd) {
+        if (s_calls++ > 0) return StandInPrint(pEnv, iFd);
+        return ::write(iFd, "\"main\" #1", 10) < 0;
     };
     EXPECT_EQ(kFallback, CaptureHere());
     EXPECT_TRUE(m_bConsoleRestored);
@@ -393,11 +393,11 @@ TEST_F(Capture, NameThatStaysTakenEndsAsAnOpenFailure) {
 TEST_F(Capture, CaptureFileIsPrivateToTheCallAndNotInherited) {
     static mode_t s_mode;
     static int s_flags;
-    corvane::jvm::g_printAllStacks = [](JNIEnv* pEnv) {
+    corvane::jvm::g_printAllStacks = [](JNIEnv* pEnv, int iFd) {
         struct stat s {};
-        ::fstat(1, &s);
+        ::fstat(iFd, &s);
         s_mode = s.st_mode & 0777;
-        return StandInPrint(pEnv);
+        return StandInPrint(pEnv, iFd);
     };
     g_os.open = [](const char* p, int f, unsigned m) {
         if (f & O_CREAT) s_flags = f;
