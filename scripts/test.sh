@@ -7,9 +7,18 @@ cd "$(dirname "$0")/.."
 # Each entry is a configure, build and test preset of CMakePresets.json.
 PRESETS=(
     linux
+    windows
 )
 
 source scripts/setup.sh
+
+# The windows preset: MinGW-w64 and Wine, and one Wine server for all its tests (started
+# with the streams detached, stopped when this script ends).
+if [[ " ${PRESETS[*]} " == *" windows "* ]]; then
+    source scripts/windows.sh
+    trap corvane_wine_stop EXIT
+    corvane_wine_start
+fi
 
 failed=()
 for preset in "${PRESETS[@]}"; do

@@ -37,6 +37,10 @@ private:
 };
 
 class FakeEnv {
+    // Declared before every other member, so it lies at the start of the object: the
+    // callbacks find the fake from the JNIEnv pointer.
+    JNIEnv m_env{};
+
 public:
     FakeEnv();
     JNIEnv* env() { return &m_env; }
@@ -62,7 +66,6 @@ private:
     static jobject JNICALL PopLocalFrame(JNIEnv* pEnv, jobject joResult);
     static jclass JNICALL FindClass(JNIEnv* pEnv, const char* pName);
 
-    JNIEnv m_env{};  // first member: the callbacks find the fake from the JNIEnv pointer
     JNINativeInterface_ m_table{};
     std::deque<std::string> m_strings;
 };
