@@ -41,12 +41,13 @@ corvane_windows_setup() {
 # Starts a persistent Wine server and creates the prefix on first use.
 corvane_wine_start() {
     mkdir -p "$WINEPREFIX"
-    "$corvane_wineserver" -p </dev/null >/dev/null 2>&1
+    "$corvane_wineserver" -p </dev/null >/dev/null 2>&1 || true  # one may be running already
     "$corvane_wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 corvane_wine_stop() {
     "$corvane_wineserver" -k </dev/null >/dev/null 2>&1 || true
+    "$corvane_wineserver" -w </dev/null >/dev/null 2>&1 || true  # until it has gone
 }
 
 if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
