@@ -16,6 +16,10 @@
 #include "tests/fakes/FakeJni.h"
 #include "tests/fakes/OsSeamScope.h"
 
+namespace corvane::jvm {
+void WriteToStdout(const char* pText, std::size_t uLength);  // bridge/JvmHost_windows.cpp
+}  // namespace corvane::jvm
+
 namespace {
 
 using corvane::test::FakeEnv;
@@ -180,6 +184,21 @@ TEST_F(WindowsCapture, AMissingDirectoryPrintsToTheConsole) {
 TEST_F(WindowsCapture, DumpWithoutLineEndsOrWithLoneCarriageReturns) {
     m_setDump("a\rb\r\nc");
     EXPECT_EQ("a\rb\nc", Capture(m_dir.path()));
+}
+
+TEST_F(WindowsCapture, TheDiagnosticCommandPrintLandsInTheCaptureToo) {
+    // A JVM without JVM_DumpAllStacks: the thread print the library writes itself goes
+    // through the same descriptor of the JVM's runtime as the JVM's own print would.
+    const corvane::jvm::PrintAllStacksFn saved = corvane::jvm::g_printAllStacks;
+    corvane::jvm::g_printAllStacks = [](JNIEnv*) {
+        const char aText[] = "\"worker\" #9\r\n\tat Printed.byTheLibrary\r\n";
+        corvane::jvm::WriteToStdout(aText, sizeof aText - 1);
+    };
+    const std::string dump = Capture(m_dir.path());
+    corvane::jvm::g_printAllStacks = saved;
+    EXPECT_EQ("\"worker\" #9\n\tat Printed.byTheLibrary\n", dump);
+    EXPECT_EQ(0, DumpsSinceSetUp());
+    EXPECT_TRUE(m_dir.Entries().empty());
 }
 
 TEST(WindowsCaptureNoJvm, NoJvmLibraryNoDumpFunctionAndOurOwnRuntime) {
