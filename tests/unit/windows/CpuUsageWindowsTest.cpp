@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "bridge/Corvane.h"
 #include "metrics/Globals.h"
@@ -236,6 +239,31 @@ TEST(WindowsCpuUsageOrder, AfterTheLoadSampleTheFirstUsageCountsFromZero) {
     cCpuUsage sampler;
     sampler.GetCpuTime();  // as the load hook does: the first reading is taken here
     EXPECT_EQ(75, sampler.GetCpuUsage());  // against a counter and time of 0
+}
+
+// Overlapping callers of one sampler: each GetCpuTime replaces the sampler's reader object
+// and every reading walks the one shared buffer. Serialised, every reading sees a whole
+// block, and no reader object is released twice.
+TEST(WindowsSamplerConcurrency, OverlappingReadingsOfOneSampler) {
+    FakePerfData fake;
+    FakeVersion::Set(VER_PLATFORM_WIN32_NT, 6);
+    fake.Serve(ProcessorBlock(29999, 1000));
+    cCpuUsage sampler;
+    std::atomic<int> iBad{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&sampler, &iBad, t] {
+            for (int i = 0; i < 500; ++i) {
+                if (t % 2 == 0) {
+                    if (sampler.GetCpuTime() != 2) ++iBad;
+                } else {
+                    if (sampler.GetCpuUsage() != 0) ++iBad;  // the value runs ahead of the time: 0
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(0, iBad.load());
 }
 
 // The registry switch of the performance counters, for real in the registry. The keys are
