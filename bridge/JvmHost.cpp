@@ -2,6 +2,7 @@
 #include "bridge/JvmHost.h"
 
 #include <cstring>
+#include <mutex>
 
 #include "bridge/JniUtil.h"
 
@@ -12,61 +13,127 @@ void WriteToStdout(const char* pText, std::size_t uLength);
 
 namespace {
 
+// The diagnostic command's thread print, reached through the platform MBean server.
+// Everything it needs is looked up once and kept as global references for the life of the
+// process: the first use pays for creating the MBean server, later ones only for the print.
+class ThreadPrintCommand {
+public:
+    // Answers the thread dump text (a local reference), or null where the command is not
+    // available (a JVM without the management modules) or failed. No exception is left.
+    jstring Invoke(JNIEnv* pEnv) {
+        if (!Prepare(pEnv)) return nullptr;
+        jobject joResult = pEnv->CallObjectMethod(m_joServer, m_jmInvoke, m_joName, m_jstrOperation, m_joParams,
+                                                  m_joSignature);
+        if (jni::ClearException(pEnv) || joResult == nullptr) return nullptr;
+        if (!pEnv->IsInstanceOf(joResult, m_jcString)) return nullptr;
+        return static_cast<jstring>(joResult);
+    }
+
+private:
+    enum class State { kUnknown, kReady, kAbsent };
+
+    bool Prepare(JNIEnv* pEnv) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (m_state == State::kUnknown) {
+            jni::ScopedLocalFrame frame(pEnv, 16);
+            if (!frame.ok()) return false;
+            jclass jcFactory = pEnv->FindClass("java/lang/management/ManagementFactory");
+            if (jni::ClearException(pEnv) || jcFactory == nullptr) {
+                m_state = State::kAbsent;  // this JVM was started without java.management
+            } else if (Lookup(pEnv, jcFactory)) {
+                m_state = State::kReady;
+            }
+            // Any other failure (say, no memory) is tried again at the next print.
+        }
+        return m_state == State::kReady;
+    }
+
+    jobject Global(JNIEnv* pEnv, jobject joLocal) {
+        return joLocal == nullptr ? nullptr : pEnv->NewGlobalRef(joLocal);
+    }
+
+    bool Lookup(JNIEnv* pEnv, jclass jcFactory) {
+        jmethodID jmServer =
+            pEnv->GetStaticMethodID(jcFactory, "getPlatformMBeanServer", "()Ljavax/management/MBeanServer;");
+        if (jni::ClearException(pEnv) || jmServer == nullptr) return false;
+        jobject joServer = pEnv->CallStaticObjectMethod(jcFactory, jmServer);
+        if (jni::ClearException(pEnv) || joServer == nullptr) return false;
+
+        jclass jcName = pEnv->FindClass("javax/management/ObjectName");
+        if (jni::ClearException(pEnv) || jcName == nullptr) return false;
+        jmethodID jmNameInit = pEnv->GetMethodID(jcName, "<init>", "(Ljava/lang/String;)V");
+        if (jni::ClearException(pEnv) || jmNameInit == nullptr) return false;
+        jstring jstrName = pEnv->NewStringUTF("com.sun.management:type=DiagnosticCommand");
+        if (jni::ClearException(pEnv) || jstrName == nullptr) return false;
+        jobject joName = pEnv->NewObject(jcName, jmNameInit, jstrName);
+        if (jni::ClearException(pEnv) || joName == nullptr) return false;
+
+        jclass jcString = pEnv->FindClass("java/lang/String");
+        if (jni::ClearException(pEnv) || jcString == nullptr) return false;
+        jclass jcObject = pEnv->FindClass("java/lang/Object");
+        if (jni::ClearException(pEnv) || jcObject == nullptr) return false;
+        // threadPrint takes one String[] of options: none.
+        jobjectArray joOptions = pEnv->NewObjectArray(0, jcString, nullptr);
+        if (jni::ClearException(pEnv) || joOptions == nullptr) return false;
+        jobjectArray joParams = pEnv->NewObjectArray(1, jcObject, joOptions);
+        if (jni::ClearException(pEnv) || joParams == nullptr) return false;
+        jstring jstrSigType = pEnv->NewStringUTF("[Ljava.lang.String;");
+        if (jni::ClearException(pEnv) || jstrSigType == nullptr) return false;
+        jobjectArray joSignature = pEnv->NewObjectArray(1, jcString, jstrSigType);
+        if (jni::ClearException(pEnv) || joSignature == nullptr) return false;
+        jstring jstrOperation = pEnv->NewStringUTF("threadPrint");
+        if (jni::ClearException(pEnv) || jstrOperation == nullptr) return false;
+
+        jclass jcConnection = pEnv->FindClass("javax/management/MBeanServerConnection");
+        if (jni::ClearException(pEnv) || jcConnection == nullptr) return false;
+        jmethodID jmInvoke = pEnv->GetMethodID(
+            jcConnection, "invoke",
+            "(Ljavax/management/ObjectName;Ljava/lang/String;[Ljava/lang/Object;[Ljava/lang/String;)"
+            "Ljava/lang/Object;");
+        if (jni::ClearException(pEnv) || jmInvoke == nullptr) return false;
+
+        jobject aLocals[] = {joServer, joName, jstrOperation, joParams, joSignature, jcString};
+        jobject aGlobals[6] = {};
+        for (int i = 0; i < 6; ++i) {
+            aGlobals[i] = Global(pEnv, aLocals[i]);
+            if (aGlobals[i] == nullptr) {
+                jni::ClearException(pEnv);
+                for (int j = 0; j < i; ++j) pEnv->DeleteGlobalRef(aGlobals[j]);
+                return false;
+            }
+        }
+        m_joServer = aGlobals[0];
+        m_joName = aGlobals[1];
+        m_jstrOperation = static_cast<jstring>(aGlobals[2]);
+        m_joParams = static_cast<jobjectArray>(aGlobals[3]);
+        m_joSignature = static_cast<jobjectArray>(aGlobals[4]);
+        m_jcString = static_cast<jclass>(aGlobals[5]);
+        m_jmInvoke = jmInvoke;
+        return true;
+    }
+
+    std::mutex m_lock;
+    State m_state = State::kUnknown;
+    jobject m_joServer = nullptr;
+    jobject m_joName = nullptr;
+    jstring m_jstrOperation = nullptr;
+    jobjectArray m_joParams = nullptr;
+    jobjectArray m_joSignature = nullptr;
+    jclass m_jcString = nullptr;
+    jmethodID m_jmInvoke = nullptr;
+};
+
+ThreadPrintCommand g_threadPrint;
+
+// The diagnostic command formats the dump in memory, so the application pauses only for
+// the JVM's own formatting; JVM_DumpAllStacks writes line by line inside the pause. The
+// latter serves JVMs without the management modules.
 void PrintAllStacksDefault(JNIEnv* pEnv) {
+    if (PrintThreadDumpViaDiagnosticCommand(pEnv)) return;
     if (DumpAllStacksFn pDump = FindDumpAllStacks()) {
         pDump(pEnv, nullptr);
         jni::ClearException(pEnv);
-        return;
     }
-    PrintThreadDumpViaDiagnosticCommand(pEnv);
-}
-
-// Answers the DiagnosticCommand MBean's threadPrint text, or null (no exception left).
-jstring InvokeThreadPrint(JNIEnv* pEnv) {
-    jclass jcFactory = pEnv->FindClass("java/lang/management/ManagementFactory");
-    if (jni::ClearException(pEnv) || jcFactory == nullptr) return nullptr;
-    jmethodID jmServer =
-        pEnv->GetStaticMethodID(jcFactory, "getPlatformMBeanServer", "()Ljavax/management/MBeanServer;");
-    if (jni::ClearException(pEnv) || jmServer == nullptr) return nullptr;
-    jobject joServer = pEnv->CallStaticObjectMethod(jcFactory, jmServer);
-    if (jni::ClearException(pEnv) || joServer == nullptr) return nullptr;
-
-    jclass jcName = pEnv->FindClass("javax/management/ObjectName");
-    if (jni::ClearException(pEnv) || jcName == nullptr) return nullptr;
-    jmethodID jmNameInit = pEnv->GetMethodID(jcName, "<init>", "(Ljava/lang/String;)V");
-    if (jni::ClearException(pEnv) || jmNameInit == nullptr) return nullptr;
-    jstring jstrName = pEnv->NewStringUTF("com.sun.management:type=DiagnosticCommand");
-    if (jni::ClearException(pEnv) || jstrName == nullptr) return nullptr;
-    jobject joName = pEnv->NewObject(jcName, jmNameInit, jstrName);
-    if (jni::ClearException(pEnv) || joName == nullptr) return nullptr;
-
-    jclass jcString = pEnv->FindClass("java/lang/String");
-    if (jni::ClearException(pEnv) || jcString == nullptr) return nullptr;
-    jclass jcObject = pEnv->FindClass("java/lang/Object");
-    if (jni::ClearException(pEnv) || jcObject == nullptr) return nullptr;
-    // threadPrint takes one String[] of options: no options.
-    jobjectArray joOptions = pEnv->NewObjectArray(0, jcString, nullptr);
-    if (jni::ClearException(pEnv) || joOptions == nullptr) return nullptr;
-    jobjectArray joParams = pEnv->NewObjectArray(1, jcObject, joOptions);
-    if (jni::ClearException(pEnv) || joParams == nullptr) return nullptr;
-    jstring jstrSigType = pEnv->NewStringUTF("[Ljava.lang.String;");
-    if (jni::ClearException(pEnv) || jstrSigType == nullptr) return nullptr;
-    jobjectArray joSignature = pEnv->NewObjectArray(1, jcString, jstrSigType);
-    if (jni::ClearException(pEnv) || joSignature == nullptr) return nullptr;
-    jstring jstrOperation = pEnv->NewStringUTF("threadPrint");
-    if (jni::ClearException(pEnv) || jstrOperation == nullptr) return nullptr;
-
-    jclass jcServer = pEnv->FindClass("javax/management/MBeanServerConnection");
-    if (jni::ClearException(pEnv) || jcServer == nullptr) return nullptr;
-    jmethodID jmInvoke = pEnv->GetMethodID(
-        jcServer, "invoke",
-        "(Ljavax/management/ObjectName;Ljava/lang/String;[Ljava/lang/Object;[Ljava/lang/String;)"
-        "Ljava/lang/Object;");
-    if (jni::ClearException(pEnv) || jmInvoke == nullptr) return nullptr;
-    jobject joResult = pEnv->CallObjectMethod(joServer, jmInvoke, joName, jstrOperation, joParams, joSignature);
-    if (jni::ClearException(pEnv) || joResult == nullptr) return nullptr;
-    if (!pEnv->IsInstanceOf(joResult, jcString)) return nullptr;
-    return static_cast<jstring>(joResult);
 }
 
 }  // namespace
@@ -80,12 +147,13 @@ jint ObtainProfilerInterface(JavaVM* pVm, JVMPI_Interface** ppInterface) {
 void PrintAllStacks(JNIEnv* pEnv) { g_printAllStacks(pEnv); }
 
 bool PrintThreadDumpViaDiagnosticCommand(JNIEnv* pEnv) {
-    jni::ScopedLocalFrame frame(pEnv, 32);
+    jni::ScopedLocalFrame frame(pEnv, 4);
     if (!frame.ok()) return false;
-    jstring jstrDump = InvokeThreadPrint(pEnv);
+    jstring jstrDump = g_threadPrint.Invoke(pEnv);
     if (jstrDump == nullptr) return false;
     jni::ScopedUtfChars dump(pEnv, jstrDump);
     if (dump.c_str() == nullptr) return false;
+    // One large write of the whole text rather than a write per line.
     WriteToStdout(dump.c_str(), std::strlen(dump.c_str()));
     return true;
 }

@@ -2,6 +2,7 @@
 // One instance, g_cpuLoad (metrics/Globals.h), serves the system-CPU natives.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "bridge/Platform.h"
@@ -33,15 +34,18 @@ public:
     unsigned int GetCpuTime();
 
 private:
-    bool m_bFirstTime;
+    bool TakeReference();
+
+    // Members the constructor does not set start at 0, in any storage.
+    std::atomic<bool> m_bFirstTime{false};  // set until the reference sample is taken
     std::uint32_t m_iOldUser;
     std::uint32_t m_iOldNice;
     std::uint32_t m_iOldSystem;
     std::uint32_t m_iOldIdle;
-    std::uint32_t m_iOldUserT;
-    std::uint32_t m_iOldNiceT;
-    std::uint32_t m_iOldSystemT;
-    std::uint32_t m_iOldIdleT;
+    std::uint32_t m_iOldUserT = 0;
+    std::uint32_t m_iOldNiceT = 0;
+    std::uint32_t m_iOldSystemT = 0;
+    std::uint32_t m_iOldIdleT = 0;
 #if defined(CORVANE_MACOS)
     boolean_t libtop_p_load_get(host_cpu_load_info_t r_load);
 

@@ -16,6 +16,8 @@ corvane_packages=(
     junit5
     openjdk-17-jdk-headless
     valgrind
+    clang
+    libclang-rt-14-dev
 )
 
 corvane_setup() {

@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 # Each entry is a configure, build and test preset of CMakePresets.json.
 PRESETS=(
     linux
+    asan
+    tsan
+    fuzz
     windows
 )
 

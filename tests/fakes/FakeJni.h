@@ -37,9 +37,8 @@ private:
 };
 
 class FakeEnv {
-    // Declared before every other member, so it lies at the start of the object: the
-    // callbacks find the fake from the JNIEnv pointer.
-    JNIEnv m_env{};
+    JNIEnv m_env{};  // first member: the callbacks find the fake from the JNIEnv pointer
+    JNINativeInterface_ m_table{};
 
 public:
     FakeEnv();
@@ -49,6 +48,8 @@ public:
     jstring NewString(const std::string& text);
     // The text of a string the library returned; "<null>" for a null reference.
     std::string TextOf(jstring jstr) const;
+    // Forgets every string made so far (their references become invalid).
+    void DropStrings() { m_strings.clear(); }
 
     bool failGetStringUtfChars = false;  // GetStringUTFChars answers null (and throws)
     int utfCharsHeld = 0;                // obtained and not yet released
@@ -66,7 +67,6 @@ private:
     static jobject JNICALL PopLocalFrame(JNIEnv* pEnv, jobject joResult);
     static jclass JNICALL FindClass(JNIEnv* pEnv, const char* pName);
 
-    JNINativeInterface_ m_table{};
     std::deque<std::string> m_strings;
 };
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "bridge/Corvane.h"
 #include "metrics/CpuUsage.h"
@@ -93,6 +96,22 @@ TEST_F(LinuxSampler, GetCpuUsageCountsFromSystemStart) {
     EXPECT_EQ(1350, m_sampler.GetCpuUsage());
     RemoveStat();
     EXPECT_EQ(0, m_sampler.GetCpuUsage());
+}
+
+TEST_F(LinuxSampler, ParallelCallersShareOneReference) {
+    Stat(100, 0, 0, 0);
+    std::atomic<int> zeros{0}, others{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 200; ++i) (m_sampler.GetCpuTime() == 0 ? zeros : others)++;
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    EXPECT_EQ(800, zeros.load()) << "the counters never moved, so every answer is 0";
+    EXPECT_EQ(0, others.load());
+    Stat(125, 0, 0, 0);
+    EXPECT_EQ(25u, m_sampler.GetCpuTime());
 }
 
 TEST_F(LinuxSampler, NativeAnswersTheProcessSamplerWidenedFromUnsigned32Bits) {

@@ -17,6 +17,8 @@ struct ParseCase {
     std::uint32_t counters[4];
 };
 
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
+
 class StatLine : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(StatLine, ParsesLikeScanfOfLabelAndFourCounters) {

@@ -30,6 +30,8 @@ struct MillisCase {
     jlong expected;
 };
 
+void PrintTo(const MillisCase& c, std::ostream* os) { *os << c.name; }
+
 class ProcessCpuTime : public ::testing::TestWithParam<MillisCase> {};
 
 TEST_P(ProcessCpuTime, TruncatesTheUserTermThenTheSum) {
@@ -120,6 +122,8 @@ struct ThreadCpuCase {
     jlong reported;
     jlong expected;
 };
+
+void PrintTo(const ThreadCpuCase& c, std::ostream* os) { *os << c.reported << " -> " << c.expected; }
 
 class ThreadCpuTime : public ::testing::TestWithParam<ThreadCpuCase> {
 protected:

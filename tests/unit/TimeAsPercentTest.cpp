@@ -13,6 +13,10 @@ struct PercentCase {
     jshort expected;
 };
 
+void PrintTo(const PercentCase& c, std::ostream* os) {
+    *os << "(" << c.jlTimeDelta << ", " << c.jlCapureDelta << ") -> " << c.expected;
+}
+
 class TimeAsPercent : public ::testing::TestWithParam<PercentCase> {};
 
 TEST_P(TimeAsPercent, RatioInThousandthsNarrowedTo16Bits) {

@@ -26,6 +26,11 @@ final class ChildJvm {
     }
 
     static ChildJvm run(Class<?> mainClass, String... args) throws Exception {
+        return run(List.of(), mainClass, args);
+    }
+
+    /** As {@link #run(Class, String...)}, with extra JVM options placed before the main class. */
+    static ChildJvm run(List<String> jvmOptions, Class<?> mainClass, String... args) throws Exception {
         List<String> cmd = new ArrayList<>();
         cmd.add(Path.of(System.getProperty("java.home"), "bin", "java").toString());
         cmd.add("-Xcheck:jni");
@@ -36,6 +41,7 @@ final class ChildJvm {
             }
         }
         cmd.add("-D" + CorvaneLibrary.PATH_PROPERTY + "=" + System.getProperty(CorvaneLibrary.PATH_PROPERTY));
+        cmd.addAll(jvmOptions);
         cmd.add("-cp");
         cmd.add(classPathOf(mainClass));
         cmd.add(mainClass.getName());
