@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "metrics/windows/PerfDataWalk.h"
@@ -66,6 +67,9 @@ struct WalkCase {
     const char* instance;
     std::int64_t expected;
 };
+
+// GoogleTest names a row by its name (not by its bytes, which include padding).
+void PrintTo(const WalkCase& c, std::ostream* pOut) { *pOut << c.name; }
 
 class PerfDataWalk : public ::testing::TestWithParam<WalkCase> {};
 
@@ -135,6 +139,8 @@ struct DamageCase {
     const char* instance;
     std::int64_t expected;
 };
+
+void PrintTo(const DamageCase& c, std::ostream* pOut) { *pOut << c.name; }
 
 class PerfDataWalkDamaged : public ::testing::TestWithParam<DamageCase> {};
 
@@ -260,6 +266,10 @@ struct FoldCase {
     const char* right;
     bool equal;
 };
+
+void PrintTo(const FoldCase& c, std::ostream* pOut) {
+    *pOut << '"' << c.left << "\" vs \"" << c.right << '"';
+}
 
 class AsciiFold : public ::testing::TestWithParam<FoldCase> {};
 

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,6 +61,8 @@ struct ClassCase {
     ePlatformClass expected;
 };
 
+void PrintTo(const ClassCase& c, std::ostream* pOut) { *pOut << c.platform << "." << c.major << (c.fail ? " failing" : ""); }
+
 class PlatformClass : public ::testing::TestWithParam<ClassCase> {};
 
 TEST_P(PlatformClass, FromTheVersionTheSystemReports) {
@@ -85,6 +88,8 @@ struct PercentCase {
     long capureDelta;
     short expected;
 };
+
+void PrintTo(const PercentCase& c, std::ostream* pOut) { *pOut << c.timeDelta << "/" << c.capureDelta; }
 
 class WindowsTimeAsPercent : public ::testing::TestWithParam<PercentCase> {};
 
@@ -119,6 +124,8 @@ struct CpuTimeCase {
     PerfBlock block;
     std::int64_t expected;
 };
+
+void PrintTo(const CpuTimeCase& c, std::ostream* pOut) { *pOut << c.name; }
 
 class WindowsCpuTime : public ::testing::TestWithParam<CpuTimeCase> {};
 
@@ -207,6 +214,8 @@ struct UsageCase {
     const char* name;
     std::vector<UsageStep> steps;
 };
+
+void PrintTo(const UsageCase& c, std::ostream* pOut) { *pOut << c.name; }
 
 class WindowsCpuUsage : public ::testing::TestWithParam<UsageCase> {};
 

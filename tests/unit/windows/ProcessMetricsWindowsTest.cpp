@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 #include "bridge/Corvane.h"
@@ -50,6 +51,8 @@ struct TimeCase {
     jlong expected;
 };
 
+void PrintTo(const TimeCase& c, std::ostream* pOut) { *pOut << c.name; }
+
 class WindowsProcessCpuTime : public ::testing::TestWithParam<TimeCase> {
 protected:
     WinSeamScope m_scope;
@@ -76,6 +79,8 @@ struct UsageCase {
     std::int64_t used;
     double expected;
 };
+
+void PrintTo(const UsageCase& c, std::ostream* pOut) { *pOut << c.name; }
 
 class WindowsProcessCpuUsage : public ::testing::TestWithParam<UsageCase> {
 protected:
