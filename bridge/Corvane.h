@@ -15,6 +15,10 @@
 extern jint gs_iPID;
 extern corvane::TmsRecord gs_sTmsStart;
 extern JVMPI_Interface* jvmpi_interface;
+#if defined(_WIN32)
+extern void* gs_hProcess;  // the own process's pseudo-handle (a HANDLE), never closed
+extern jint gs_iNumberOfProcessors;
+#endif
 
 extern "C" {
 

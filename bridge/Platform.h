@@ -24,6 +24,9 @@ constexpr jlong kThreadCpuTimeScale = 1;
 #elif defined(CORVANE_SOLARIS)  // SPARC V9, 64-bit
 using ClockT = std::int64_t;
 constexpr jlong kThreadCpuTimeScale = 1;
+#elif defined(_WIN32)
+using ClockT = std::int64_t;  // no times() on Windows: the record is unused there
+constexpr jlong kThreadCpuTimeScale = 1;
 #else  // Linux x86-64
 using ClockT = std::int64_t;
 constexpr jlong kThreadCpuTimeScale = 1000;

@@ -2,7 +2,6 @@
 // the JVM prints all stacks, then the file is read back and deleted.
 #include "capture/Capture.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -13,6 +12,7 @@
 #include "bridge/JniUtil.h"
 #include "bridge/JvmHost.h"
 #include "bridge/OsSeam.h"
+#include "capture/CaptureNames.h"
 #include "capture/CaptureTexts.h"
 #include "capture/ConsoleSwitch.h"
 #include "capture/WriterWait.h"
@@ -90,7 +90,7 @@ jstring CaptureIntoFile(JNIEnv* pEnv, jstring jstrReturn, const char* pPath, int
         g_os.unlink(pPath);
         return FailToConsole(pEnv, kFallback);
     }
-    iTempDes = g_os.open(pPath, O_RDONLY | O_NOFOLLOW | O_CLOEXEC, 0);
+    iTempDes = ReopenCaptureFile(pPath);
 
     struct stat sBuf {};
     if (iTempDes < 0 || g_os.fstat(iTempDes, &sBuf) == -1) {

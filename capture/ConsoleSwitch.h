@@ -1,6 +1,10 @@
 // Pointing the console descriptor at the capture file and back.
 #pragma once
 
+#if defined(_WIN32)
+#include "bridge/JvmRuntime_windows.h"
+#endif
+
 namespace corvane::capture {
 
 class ConsoleSwitch {
@@ -31,6 +35,18 @@ private:
     // of descriptor 2, and which of the two was switched.
     [[maybe_unused]] int m_iSavedStdErr = -1;
     [[maybe_unused]] int m_iSwitchedFd = -1;
+#if defined(_WIN32)
+    // Lifts the close protection of the console's handle and gives the process its
+    // standard output handle back.
+    void GiveBackConsole();
+    // The JVM's runtime (whose descriptor 1 is switched), the handle descriptor 1 had
+    // before the switch with its original flags, and the process's standard output then.
+    jvm::CrtDescriptors m_sCrt{};
+    void* m_hConsole = nullptr;
+    unsigned long m_ulConsoleFlags = 0;
+    bool m_bProtected = false;
+    void* m_hStdOutBefore = nullptr;
+#endif
 };
 
 }  // namespace corvane::capture

@@ -14,11 +14,20 @@ PRESETS=(
     macos-i386
     solaris-sparc64
     solaris-sparc32
+    windows
 )
 
 source scripts/setup.sh
 # The emulated macOS and Solaris presets need the cross compilers and qemu-user.
 corvane_setup "${corvane_cross_packages[@]}"
+
+# The windows preset: MinGW-w64 and Wine, and one Wine server for all its tests (started
+# with the streams detached, stopped when this script ends).
+if [[ " ${PRESETS[*]} " == *" windows "* ]]; then
+    source scripts/windows.sh
+    trap corvane_wine_stop EXIT
+    corvane_wine_start
+fi
 
 failed=()
 for preset in "${PRESETS[@]}"; do

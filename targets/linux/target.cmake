@@ -22,8 +22,9 @@ set(CORVANE_SOURCES
   metrics/SystemCpu_sampler.cpp
   metrics/TimeAsPercent.cpp
 )
-# Compiled into the unit tests only: the capture entry of the Solaris builds.
-set(CORVANE_TEST_ONLY_SOURCES capture/StackDumpGenerated.cpp)
+# Compiled into the unit tests only: the capture entry of the Solaris builds, and the
+# Windows performance-data walk (platform-neutral code, tested on every build).
+set(CORVANE_TEST_ONLY_SOURCES capture/StackDumpGenerated.cpp metrics/windows/PerfDataWalk.cpp)
 
 function(corvane_finish_library target)
   set_target_properties(${target} PROPERTIES
