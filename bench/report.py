@@ -135,8 +135,9 @@ def jni(jdk, rounds):
     rows = {}
     with open(out) as f:
         for line in f:
-            _, version, group, name, lo, med, hi = line.rstrip("\n").split("\t")
-            rows[name] = {"group": group, "min": float(lo), "median": float(med), "max": float(hi)}
+            _, version, group, name, lo, med, hi, paired = line.rstrip("\n").split("\t")
+            rows[name] = {"group": group, "min": float(lo), "median": float(med), "max": float(hi),
+                          "paired": float(paired)}
     os.unlink(out)
     return rows
 
@@ -382,18 +383,25 @@ def render(ctx):
     w("ways in the same run: **in-JVM floor**, a native of a separate bench library "
       "(bench/FloorNatives.cpp) making the same")
     w("system calls inline, called through JNI in the same JVM; and **composed floor**, the JNI crossing")
-    w("(nativeInit) plus the C++ floor above. Target: each native at most 1.10x its floor.")
+    w("(nativeInit) plus the C++ floor above. Rounds are ~2 ms and interleaved, so a native and its")
+    w("floor run a few ms apart; the **paired** ratio is the median over rounds of native / floor in the")
+    w("same round, the figure the target is judged on (bursts of load from other work on the machine")
+    w("hit both sides of a pair alike). Target: each native at most 1.10x its floor.")
     w("")
     for jdk, rows in jnis.items():
         w(f"JDK {jdk}:")
         w("")
-        w("| figure | operation | min | median | max | x in-JVM floor | x composed floor |")
-        w("|---|---|---:|---:|---:|---:|---:|")
+        w("| figure | operation | min | median | max | x floor, paired rounds | x floor, medians "
+          "| x floor, mins | x composed floor |")
+        w("|---|---|---:|---:|---:|---:|---:|---:|---:|")
         for name, r in rows.items():
             fl = ctx["jni_floor"][jdk].get(name)
+            p = f"{r['paired']:.2f}" if fl else ""
             a = f"{r['median'] / fl[0]:.2f}" if fl else ""
+            mn = f"{r['min'] / fl[2]:.2f}" if fl else ""
             b = f"{r['median'] / fl[1]:.2f}" if fl and fl[1] else ""
-            w(f"| {r['group']} | {name} | {r['min']:.1f} | {r['median']:.1f} | {r['max']:.1f} | {a} | {b} |")
+            w(f"| {r['group']} | {name} | {r['min']:.1f} | {r['median']:.1f} | {r['max']:.1f} | {p} | {a} | {mn} "
+              f"| {b} |")
         w("")
     w("`nativeGetCurrentThreadCPUTime` answers 0 at once on these JVMs (they offer no JVMPI interface), so its")
     w("floor is the JNI crossing alone; `nativeGetSystemCPUTimeAsPercentage` is arithmetic only, likewise.")
@@ -410,7 +418,8 @@ def render(ctx):
     w("`--limit-modules java.base` has no management modules: its capture takes the `JVM_DumpAllStacks`")
     w("path (one write per line into the capture file, inside the safepoint). Pause = sum of the `Total`")
     w("of the operation's safepoints in `-Xlog:safepoint` (reaching + at safepoint); time = the call's")
-    w("wall time. Warm-up rounds dropped; medians (min-max) in ms. JDK 25 no longer exports")
+    w("wall time. Warm-up rounds dropped; medians (min-max) in ms; the capture / threadPrint ratio is")
+    w("the median over rounds of the ratio within a round (the two run ~150 ms apart). JDK 25 no longer exports")
     w("`JVM_DumpAllStacks`, so a java.base-only JVM there has no dump to capture: that path is JDK 17's.")
     w("")
     for jdk in ctx["jdks"]:
@@ -418,7 +427,7 @@ def render(ctx):
             w(f"JDK {jdk}, stacks {depth} frames deep:")
             w("")
             w("| threads | dump KiB | capture time | capture pause | threadPrint time | threadPrint pause "
-              "| pause capture / threadPrint | java.base capture time | java.base capture pause "
+              "| pause capture / threadPrint (paired) | java.base capture time | java.base capture pause "
               "| java.base / threadPrint pause | dumpAllThreads time | dumpAllThreads pause |")
             w("|---:|---:|---|---|---|---|---:|---|---|---:|---|---|")
             for t in THREADS:
@@ -431,7 +440,7 @@ def render(ctx):
                     s = stats(run[field])
                     return f"{ms(s['median'])} ({ms(s['min'])}-{ms(s['max'])})"
                 c, tp, da = n["capture"], n["threadprint"], n["dumpall"]
-                ratio = statistics.median(c["pause"]) / statistics.median(tp["pause"])
+                ratio = statistics.median(a / b for a, b in zip(c["pause"], tp["pause"]))
                 bratio = statistics.median(b["capture"]["pause"]) / statistics.median(tp["pause"]) if b else 0
                 w(f"| {t:,} | {c['bytes'] / 1024:,.0f} | {cell(c, 'time')} | {cell(c, 'pause')} | {cell(tp, 'time')} "
                   f"| {cell(tp, 'pause')} | {ratio:.2f} | {cell(b['capture'], 'time') if b else ''} "
@@ -461,7 +470,7 @@ def render(ctx):
     w("text through the same diagnostic command, so their difference is what the capture adds: the copy")
     w("of the text out of the String, the capture file, the switch of descriptor 1 and back, the")
     w("read-back, and the new String. Share = (capture - threadPrint) / capture, of medians; the paired")
-    w("column takes the median of the per-round shares. Target: at most 10%. To split it, a fourth")
+    w("column (judged) takes the median of the per-round shares. Target: at most 10%. To split it, a fourth")
     w("operation in the same rounds runs threadPrint and then only the capture's two JNI copies of the")
     w("text (GetStringUTFChars, NewStringUTF; bench/FloorNatives.cpp `copyText`): its excess over")
     w("threadPrint is the copies' share, the rest (capture - that) the file, switch and read-back.")
@@ -545,18 +554,17 @@ def analyse(ctx):
         crossing = rows["nativeInit(true)"]["median"]
         for native, (floor_op, cpp) in pairs.items():
             composed = crossing + (gb[cpp]["median"] if cpp else 0)
-            fl[native] = (rows[floor_op]["median"], composed)
+            fl[native] = (rows[floor_op]["median"], composed, rows[floor_op]["min"])
         ctx["jni_floor"][jdk] = fl
-        worst = max(fl, key=lambda k: rows[k]["median"] / fl[k][0])
-        parts = ", ".join(f"{k.replace('native', '')} {rows[k]['median'] / fl[k][0]:.2f}x" for k in fl)
-        targets.append((f"JDK {jdk}: each metric native <= 1.10x its in-JVM floor",
-                        parts, all(rows[k]["median"] / fl[k][0] <= 1.10 for k in fl)))
-        s = rows["nativeGetSystemCPUTime"]["median"]
-        targets.append((f"JDK {jdk}: nativeGetSystemCPUTime <= JNI call + one open/read/close of /proc/stat",
-                        f"{s:.0f} ns vs {fl['nativeGetSystemCPUTime'][1]:.0f} ns composed "
-                        f"({s / fl['nativeGetSystemCPUTime'][1]:.2f}x), {fl['nativeGetSystemCPUTime'][0]:.0f} ns "
-                        f"in-JVM ({s / fl['nativeGetSystemCPUTime'][0]:.2f}x)",
-                        s <= 1.10 * min(fl["nativeGetSystemCPUTime"])))
+        parts = ", ".join(f"{k.replace('native', '')} {rows[k]['paired']:.2f}x" for k in fl)
+        targets.append((f"JDK {jdk}: each metric native <= 1.10x its floor (paired rounds, in-JVM floor)",
+                        parts, all(rows[k]["paired"] <= 1.10 for k in fl)))
+        r = rows["nativeGetSystemCPUTime"]
+        f = rows["floor: native open/read/close /proc/stat"]
+        targets.append((f"JDK {jdk}: nativeGetSystemCPUTime no slower than JNI call + one open/read/close of /proc/stat",
+                        f"paired {r['paired']:.2f}x; medians {r['median']:.0f} vs {f['median']:.0f} ns; mins "
+                        f"{r['min']:.0f} vs {f['min']:.0f} ns; composed floor {fl['nativeGetSystemCPUTime'][1]:.0f} ns",
+                        r["paired"] <= 1.10))
     # Pause ratios.
     for jdk in ctx["jdks"]:
         for t in (1000, 3000):
@@ -566,8 +574,10 @@ def analyse(ctx):
                 if not n:
                     continue
                 r = statistics.median(n["capture"]["pause"]) / statistics.median(n["threadprint"]["pause"])
-                ok = ok and r <= 1.25
-                cells.append(f"depth {depth}: {r:.2f}x ({ms(statistics.median(n['capture']['pause']))} vs "
+                pr = statistics.median(a / b for a, b in zip(n["capture"]["pause"], n["threadprint"]["pause"]))
+                ok = ok and pr <= 1.25
+                cells.append(f"depth {depth}: paired {pr:.2f}x, medians {r:.2f}x "
+                             f"({ms(statistics.median(n['capture']['pause']))} vs "
                              f"{ms(statistics.median(n['threadprint']['pause']))} ms)")
             if cells:
                 targets.append((f"JDK {jdk}: pause of a capture at {t:,} threads <= 1.25x threadPrint's",
@@ -583,11 +593,11 @@ def analyse(ctx):
             c, tp = statistics.median(n["capture"]["time"]), statistics.median(n["threadprint"]["time"])
             paired = statistics.median((a - b) / a for a, b in zip(n["capture"]["time"], n["threadprint"]["time"]))
             share = (c - tp) / c
-            ok = ok and share <= 0.10
+            ok = ok and paired <= 0.10
             cp = statistics.median(n["copytext"]["time"])
             beyond.append((jdk, str(depth), f"{n['capture']['bytes'] / 1024:,.0f}", ms(c), ms(tp), f"{share:.1%}",
                            f"{paired:.1%}", ms(cp), f"{(cp - tp) / c:.1%}", f"{(c - cp) / c:.1%}"))
-            cells.append(f"depth {depth}: {share:.1%} (paired {paired:.1%})")
+            cells.append(f"depth {depth}: paired {paired:.1%}, medians {share:.1%}")
         targets.append((f"JDK {jdk}: capture's cost beyond the text <= 10% at 1,000 threads", "; ".join(cells), ok))
     ctx["beyond"] = beyond
     for (jdk, t), r in mem.items():
@@ -613,13 +623,14 @@ def analyse(ctx):
             growth.append((label, field, f"{b:.1f}", f"{a:.2f}", f"{r2:.3f}", f"{pts[0][1] / pts[0][0]:.1f}",
                            f"{pts[-1][1] / pts[-1][0]:.1f}"))
     ctx["growth"] = growth
-    r2s = [float(g[4]) for g in growth]
+    straight = [g for g in growth if float(g[4]) >= 0.95]
+    bent = [f"{g[0]} {g[1]} (R^2 {g[4]})" for g in growth if float(g[4]) < 0.95]
     ctx["growth_text"] = (
-        f"Every series is close to a straight line in the text's size (R^2 from {min(r2s):.3f} to {max(r2s):.3f}): "
-        "the cost per MiB is roughly constant once the dump is large, and the small dumps carry a fixed part "
-        "(the MBean call, the file, the JVM's walk to its safepoint), which is why their cost per MiB is higher. "
-        "The java.base-only capture's slope, one write per line inside the safepoint, is the steepest by far."
-        if r2s else "")
+        f"{len(straight)} of {len(growth)} series lie close to a straight line in the text's size (R^2 at least "
+        "0.95): past the smallest dumps the cost per MiB is roughly constant, and the small dumps carry a fixed "
+        "part (the MBean call, the file, the walk to the safepoint), which is why their cost per MiB is higher. "
+        "The java.base-only capture's cost per MiB (one write per line inside the safepoint) is the highest. "
+        + (f"Off the line in this run: {'; '.join(bent)} (see the min-max spread of its rows)." if bent else ""))
     # Noise: spread of the JNI floor across rounds and of the threadPrint pause.
     spreads = []
     for jdk, rows in jnis.items():
@@ -650,7 +661,7 @@ def main():
     ctx["jni"] = {}
     for jdk in ctx["jdks"]:
         log(f"JNI benchmark, JDK {jdk}")
-        ctx["jni"][jdk] = jni(jdk, 7 if args.quick else 21)
+        ctx["jni"][jdk] = jni(jdk, 41 if args.quick else 201)
     ctx["first"] = {}
     for jdk in ctx["jdks"]:
         for base_only in base_variants(jdk):
