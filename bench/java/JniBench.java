@@ -20,30 +20,35 @@ import java.util.function.LongSupplier;
  * its natives make the same system calls as a metric inline (times(); open, read and close of
  * /proc/stat), so each metric's floor is timed in the same JVM.
  *
- * <p>Each operation is warmed up and calibrated to ~20 ms rounds; then every round times each
- * operation once, in turn, so drift on the machine touches all alike. The table shows min /
- * median / max of the per-call time across rounds. With -Dbench.out=FILE each row is also
- * appended to FILE as tab-separated fields (jni, Java version, group, operation, min, median,
- * max in ns).
+ * <p>Each operation is warmed up and calibrated to ~2 ms rounds; then every round times each
+ * operation once, in turn, so an operation and its floor run a few ms apart and bursts of load
+ * on a shared machine touch both alike. The table shows min / median / max of the per-call time
+ * across rounds, and for a metric native the median of its per-round ratio to its floor (the
+ * floor native of the same round). With -Dbench.out=FILE each row is also appended to FILE as
+ * tab-separated fields (jni, Java version, group, operation, min, median, max in ns, paired
+ * ratio to the floor or 0).
  *
  * <p>usage: java -Dcorvane.library=... [-Dcorvane.floor=...] JniBench [rounds]
  */
 public final class JniBench {
-    private static final long ROUND_NANOS = 20_000_000L;
+    private static final long ROUND_NANOS = 2_000_000L;
     /** Every result is folded in here, so no call can be dropped as dead code. */
     private static volatile long sink;
 
-    private record Op(String group, String name, LongSupplier call) {
+    private record Op(String group, String name, LongSupplier call, String floor) {
+        Op(String group, String name, LongSupplier call) {
+            this(group, name, call, null);
+        }
     }
 
-    private record Result(Op op, double min, double median, double max) {
+    private record Result(Op op, double min, double median, double max, double paired) {
     }
 
     private JniBench() {
     }
 
     public static void main(String[] args) throws Exception {
-        int rounds = args.length > 0 ? Integer.parseInt(args[0]) : 31;
+        int rounds = args.length > 0 ? Integer.parseInt(args[0]) : 201;
         CorvaneLibrary.load();
         OperatingSystemMXBean os = (OperatingSystemMXBean) ManagementFactory.getOperatingSystemMXBean();
         Path procStat = Path.of("/proc/stat");
@@ -65,16 +70,20 @@ public final class JniBench {
                 return 1;
             }));
         }
-        ops.add(new Op("process id", "nativeGetProcessID", NativeManager::nativeGetProcessID));
+        String crossing = floors ? "floor: empty native" : "nativeInit(true)";
+        ops.add(new Op("process id", "nativeGetProcessID", NativeManager::nativeGetProcessID, crossing));
         ops.add(new Op("process id", "ProcessHandle.current().pid()", () -> ProcessHandle.current().pid()));
-        ops.add(new Op("process CPU", "nativeGetProcessCPUTime", NativeManager::nativeGetProcessCPUTime));
+        ops.add(new Op("process CPU", "nativeGetProcessCPUTime", NativeManager::nativeGetProcessCPUTime,
+                floors ? "floor: native times()+sysconf inline" : null));
         if (floors) {
             ops.add(new Op("process CPU", "floor: native times()+sysconf inline", BenchFloor::times));
         }
         ops.add(new Op("process CPU", "OperatingSystemMXBean.getProcessCpuTime", os::getProcessCpuTime));
-        ops.add(new Op("thread CPU", "nativeGetCurrentThreadCPUTime", NativeManager::nativeGetCurrentThreadCPUTime));
+        ops.add(new Op("thread CPU", "nativeGetCurrentThreadCPUTime", NativeManager::nativeGetCurrentThreadCPUTime,
+                crossing));
         ops.add(new Op("thread CPU", "ThreadMXBean.getCurrentThreadCpuTime", threads::getCurrentThreadCpuTime));
-        ops.add(new Op("system CPU", "nativeGetSystemCPUTime", NativeManager::nativeGetSystemCPUTime));
+        ops.add(new Op("system CPU", "nativeGetSystemCPUTime", NativeManager::nativeGetSystemCPUTime,
+                floors ? "floor: native open/read/close /proc/stat" : null));
         if (floors) {
             ops.add(new Op("system CPU", "floor: native open/read/close /proc/stat", BenchFloor::procStat));
         }
@@ -88,7 +97,7 @@ public final class JniBench {
         ops.add(new Op("system CPU", "RandomAccessFile read+parse /proc/stat", () -> readBusyTicks(buffer)));
         ops.add(new Op("system CPU", "OperatingSystemMXBean.getCpuLoad", () -> (long) (os.getCpuLoad() * 1e6)));
         ops.add(new Op("per mille", "nativeGetSystemCPUTimeAsPercentage",
-                () -> NativeManager.nativeGetSystemCPUTimeAsPercentage(101, 200)));
+                () -> NativeManager.nativeGetSystemCPUTimeAsPercentage(101, 200), crossing));
 
         System.out.printf("Java %s, %d CPUs, %d rounds of ~%d ms per operation%n%n",
                 Runtime.version(), Runtime.getRuntime().availableProcessors(), rounds, ROUND_NANOS / 1_000_000L);
@@ -99,16 +108,18 @@ public final class JniBench {
             StringBuilder rows = new StringBuilder();
             for (Result r : results) {
                 rows.append(String.join("\t", "jni", Runtime.version().toString(), r.op.group, r.op.name,
-                        Double.toString(r.min), Double.toString(r.median), Double.toString(r.max))).append('\n');
+                        Double.toString(r.min), Double.toString(r.median), Double.toString(r.max),
+                        Double.toString(r.paired))).append('\n');
             }
             Files.writeString(Path.of(out), rows, java.nio.file.StandardOpenOption.CREATE,
                     java.nio.file.StandardOpenOption.APPEND);
         }
 
-        System.out.printf("%-12s %-40s %10s %10s %10s %9s%n", "figure", "operation", "min ns", "median ns", "max ns", "x floor");
+        System.out.printf("%-12s %-42s %10s %10s %10s %9s %9s%n", "figure", "operation", "min ns", "median ns",
+                "max ns", "x JNI", "x floor");
         for (Result r : results) {
-            System.out.printf("%-12s %-40s %10.1f %10.1f %10.1f %9.1f%n",
-                    r.op.group, r.op.name, r.min, r.median, r.max, r.median / floor);
+            System.out.printf("%-12s %-42s %10.1f %10.1f %10.1f %9.1f %9s%n", r.op.group, r.op.name, r.min, r.median,
+                    r.max, r.median / floor, r.paired > 0 ? String.format("%.2f", r.paired) : "");
         }
         System.out.println("(sink " + (sink & 1) + ")");
     }
@@ -141,9 +152,21 @@ public final class JniBench {
         }
         List<Result> results = new ArrayList<>();
         for (int o = 0; o < ops.size(); o++) {
-            double[] v = perCall[o];
+            double paired = 0;
+            String floor = ops.get(o).floor;
+            for (int f = 0; floor != null && f < ops.size(); f++) {
+                if (ops.get(f).name.equals(floor)) {
+                    double[] ratios = new double[rounds];
+                    for (int r = 0; r < rounds; r++) {
+                        ratios[r] = perCall[o][r] / perCall[f][r];
+                    }
+                    Arrays.sort(ratios);
+                    paired = ratios[rounds / 2];
+                }
+            }
+            double[] v = perCall[o].clone();
             Arrays.sort(v);
-            results.add(new Result(ops.get(o), v[0], v[rounds / 2], v[rounds - 1]));
+            results.add(new Result(ops.get(o), v[0], v[rounds / 2], v[rounds - 1], paired));
         }
         return results;
     }
