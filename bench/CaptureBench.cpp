@@ -15,7 +15,7 @@ namespace {
 
 std::string g_dump;
 
-bool WriteDump(JNIEnv*, int) {
+bool WriteDump(JNIEnv*, int, corvane::jvm::PrintedText*) {
     const char* p = g_dump.data();
     std::size_t uLeft = g_dump.size();
     while (uLeft > 0) {

@@ -47,6 +47,12 @@ public:
     ~ScopedLocalFrame() {
         if (m_bPushed) m_pEnv->PopLocalFrame(nullptr);
     }
+    // Pops the frame now, keeping joResult: answers its reference in the caller's frame.
+    jobject PopKeeping(jobject joResult) {
+        if (!m_bPushed) return joResult;
+        m_bPushed = false;
+        return m_pEnv->PopLocalFrame(joResult);
+    }
     ScopedLocalFrame(const ScopedLocalFrame&) = delete;
     ScopedLocalFrame& operator=(const ScopedLocalFrame&) = delete;
     bool ok() const { return m_bPushed; }

@@ -2,7 +2,9 @@
 #include "bridge/JvmHost.h"
 
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <new>
 
 #include "bridge/JniUtil.h"
 
@@ -129,8 +131,8 @@ ThreadPrintCommand g_threadPrint;
 // The diagnostic command formats the dump in memory, so the application pauses only for
 // the JVM's own formatting; JVM_DumpAllStacks writes line by line inside the pause. The
 // latter serves JVMs without the management modules.
-bool PrintAllStacksDefault(JNIEnv* pEnv, int iConsoleFd) {
-    const PrintOutcome outcome = PrintThreadDumpViaDiagnosticCommand(pEnv, iConsoleFd);
+bool PrintAllStacksDefault(JNIEnv* pEnv, int iConsoleFd, PrintedText* pPrinted) {
+    const PrintOutcome outcome = PrintThreadDumpViaDiagnosticCommand(pEnv, iConsoleFd, pPrinted);
     if (outcome != PrintOutcome::kUnavailable) return outcome == PrintOutcome::kWhole;
     if (DumpAllStacksFn pDump = FindDumpAllStacks()) {
         // The JVM reports nothing of its writes: whatever reached the file is the dump.
@@ -148,17 +150,46 @@ jint ObtainProfilerInterface(JavaVM* pVm, JVMPI_Interface** ppInterface) {
     return pVm->GetEnv(reinterpret_cast<void**>(ppInterface), JVMPI_VERSION_1);
 }
 
-bool PrintAllStacks(JNIEnv* pEnv, int iConsoleFd) { return g_printAllStacks(pEnv, iConsoleFd); }
+bool PrintAllStacks(JNIEnv* pEnv, int iConsoleFd, PrintedText* pPrinted) {
+    return g_printAllStacks(pEnv, iConsoleFd, pPrinted);
+}
 
-PrintOutcome PrintThreadDumpViaDiagnosticCommand(JNIEnv* pEnv, int iConsoleFd) {
+PrintOutcome PrintThreadDumpViaDiagnosticCommand(JNIEnv* pEnv, int iConsoleFd, PrintedText* pPrinted) {
     jni::ScopedLocalFrame frame(pEnv, 4);
     if (!frame.ok()) return PrintOutcome::kUnavailable;
     jstring jstrDump = g_threadPrint.Invoke(pEnv);
     if (jstrDump == nullptr) return PrintOutcome::kUnavailable;
-    jni::ScopedUtfChars dump(pEnv, jstrDump);
-    if (dump.c_str() == nullptr) return PrintOutcome::kUnavailable;
-    // One large write of the whole text rather than a write per line.
-    return WriteToConsole(iConsoleFd, dump.c_str(), std::strlen(dump.c_str())) ? PrintOutcome::kWhole : PrintOutcome::kShort;
+    unsigned long long ullBytes = 0;
+    const PrintOutcome outcome = WriteStringToConsole(pEnv, jstrDump, iConsoleFd, &ullBytes);
+    if (outcome == PrintOutcome::kWhole && pPrinted != nullptr) {
+        pPrinted->jstrText = static_cast<jstring>(frame.PopKeeping(jstrDump));
+        pPrinted->ullBytes = ullBytes;
+    }
+    return outcome;
+}
+
+PrintOutcome WriteStringToConsole(JNIEnv* pEnv, jstring jstrText, int iConsoleFd, unsigned long long* pullBytes) {
+    // The text goes out in modified UTF-8 through one small buffer, a slice at a time: no
+    // native copy of the whole dump, and large writes rather than one per line. Each UTF-16
+    // unit takes at most 3 bytes, and a slice may end between the two halves of a pair
+    // (modified UTF-8 encodes each half on its own), so the slices join to the whole text.
+    constexpr jsize kSliceChars = 16384;
+    constexpr std::size_t kSliceBytes = 3 * kSliceChars + 1;
+    std::unique_ptr<char[]> pSlice(new (std::nothrow) char[kSliceBytes]);
+    if (pSlice == nullptr) return PrintOutcome::kUnavailable;
+    const jsize jiLength = pEnv->GetStringLength(jstrText);
+    *pullBytes = 0;
+    for (jsize jiStart = 0; jiStart < jiLength; jiStart += kSliceChars) {
+        const jsize jiCount = jiLength - jiStart < kSliceChars ? jiLength - jiStart : kSliceChars;
+        pSlice[0] = '\0';
+        pEnv->GetStringUTFRegion(jstrText, jiStart, jiCount, pSlice.get());
+        if (jni::ClearException(pEnv)) return PrintOutcome::kShort;
+        // The slice ends at its terminator: modified UTF-8 holds no zero bytes.
+        const std::size_t uBytes = strnlen(pSlice.get(), kSliceBytes - 1);
+        if (!WriteToConsole(iConsoleFd, pSlice.get(), uBytes)) return PrintOutcome::kShort;
+        *pullBytes += uBytes;
+    }
+    return PrintOutcome::kWhole;
 }
 
 }  // namespace corvane::jvm

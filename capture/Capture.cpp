@@ -74,7 +74,8 @@ jstring CaptureIntoFile(JNIEnv* pEnv, jstring jstrReturn, const char* pPath, int
         g_os.unlink(pPath);
         return FailToConsole(pEnv, kSwitchFailed);
     }
-    const bool bWhole = jvm::PrintAllStacks(pEnv, console.SwitchedDescriptor());
+    jvm::PrintedText printed;
+    const bool bWhole = jvm::PrintAllStacks(pEnv, console.SwitchedDescriptor(), &printed);
     console.Restore();
     doFlushall();
 
@@ -106,6 +107,15 @@ jstring CaptureIntoFile(JNIEnv* pEnv, jstring jstrReturn, const char* pPath, int
         console.Close();
         g_os.unlink(pPath);
         return FailToConsole(pEnv, kReadFailed);
+    }
+    // The file holds exactly what the in-memory print wrote (nothing else reached descriptor
+    // 1 meanwhile): its text is that print's string, so it need not be read and copied back.
+    if (printed.jstrText != nullptr && ReadBackIsVerbatim() &&
+        static_cast<unsigned long long>(sBuf.st_size) == printed.ullBytes) {
+        g_os.close(iTempDes);
+        console.Close();
+        g_os.unlink(pPath);
+        return printed.jstrText;
     }
     jstring jstrDump = nullptr;
     const ReadOutcome outcome = ReadCapture(pEnv, iTempDes, ilen, &jstrDump);

@@ -10,6 +10,8 @@ int CreateCaptureFile(const char* pPath) {
     return g_os.open(pPath, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
 }
 
+bool ReadBackIsVerbatim() { return true; }
+
 int ReopenCaptureFile(const char* pPath) { return g_os.open(pPath, O_RDONLY | O_NOFOLLOW | O_CLOEXEC, 0); }
 
 }  // namespace corvane::capture

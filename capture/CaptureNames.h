@@ -27,4 +27,9 @@ int CreateCaptureFile(const char* pPath);
 // Reopening the written capture file for reading it back (not inherited either).
 int ReopenCaptureFile(const char* pPath);
 
+// Whether reading the capture file back yields its bytes unchanged (no line-end
+// translation): then a file holding exactly the text an in-memory print wrote reads back
+// as that text.
+bool ReadBackIsVerbatim();
+
 }  // namespace corvane::capture

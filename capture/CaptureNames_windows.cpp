@@ -11,6 +11,8 @@ int CreateCaptureFile(const char* pPath) {
     return g_os.open(pPath, _O_RDWR | _O_CREAT | _O_EXCL | _O_NOINHERIT, 0666);
 }
 
+bool ReadBackIsVerbatim() { return false; }
+
 int ReopenCaptureFile(const char* pPath) { return g_os.open(pPath, _O_RDONLY | _O_TEXT | _O_NOINHERIT, 0); }
 
 }  // namespace corvane::capture

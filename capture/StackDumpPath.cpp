@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <new>
 
 #include "bridge/Corvane.h"
 #include "bridge/JniUtil.h"
@@ -12,6 +14,7 @@
 #include "capture/Capture.h"
 #include "capture/CaptureNames.h"
 #include "capture/CaptureTexts.h"
+#include "capture/ModifiedUtf8.h"
 
 namespace {
 
@@ -32,6 +35,11 @@ extern "C" JNIEXPORT jstring JNICALL Java_com_veldmark_corvane_trace_NativeManag
     if (jstrPath == nullptr) return Text(pEnv, kTempPathUndefined);
     corvane::jni::ScopedUtfChars strPath(pEnv, jstrPath);
     if (strPath.c_str() == nullptr) return Text(pEnv, kFailedToConvert);
+    // The directory as the file system spells it (standard UTF-8).
+    std::unique_ptr<char[]> pstrDir(new (std::nothrow) char[std::strlen(strPath.c_str()) + 1]);
+    if (pstrDir == nullptr) return Text(pEnv, kNoPathMemory);
+    if (!ModifiedUtf8ToUtf8(strPath.c_str(), pstrDir.get())) return Text(pEnv, kFailedToConvert);
+    strPath.Release();
 
     std::lock_guard<std::mutex> lock(CaptureLock());
     PathBuffer pstrTmpFullPath;
@@ -45,18 +53,17 @@ extern "C" JNIEXPORT jstring JNICALL Java_com_veldmark_corvane_trace_NativeManag
         if (errno == EEXIST) return Text(pEnv, kUnableToGenerateName);
         if (pstrTmpFileName == nullptr) return Text(pEnv, kFailedToGenerateName);
 
-        const std::size_t uFullPathLen = std::strlen(strPath.c_str()) + std::strlen(pstrTmpFileName) + 1;
+        const std::size_t uFullPathLen = std::strlen(pstrDir.get()) + std::strlen(pstrTmpFileName) + 1;
         if (uFullPathLen <= 4 || uFullPathLen > INT32_MAX) return Text(pEnv, kPathLength);
         pstrTmpFullPath.reset(static_cast<char*>(g_os.malloc(uFullPathLen)));
         if (pstrTmpFullPath == nullptr) return Text(pEnv, kNoPathMemory);
         std::memset(pstrTmpFullPath.get(), 0, uFullPathLen);
-        std::strcat(pstrTmpFullPath.get(), strPath.c_str());
+        std::strcat(pstrTmpFullPath.get(), pstrDir.get());
         std::strcat(pstrTmpFullPath.get(), NameTail(pstrTmpFileName));
 
         iTempDes = CreateCaptureFile(pstrTmpFullPath.get());
         if (iTempDes >= 0 || errno != EEXIST) break;
     }
-    strPath.Release();
     if (iTempDes < 0) return FailToConsole(pEnv, kOpenFailed);
     return CaptureIntoFile(pEnv, jstrReturn, pstrTmpFullPath.get(), iTempDes);
 }

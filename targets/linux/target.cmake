@@ -13,6 +13,7 @@ set(CORVANE_SOURCES
   capture/CaptureNames.cpp
   capture/ConsoleSwitch_posix.cpp
   capture/Flush_posix.cpp
+  capture/ModifiedUtf8.cpp
   capture/StackDumpPath.cpp
   capture/WriterWait_linux.cpp
   metrics/CpuUsage_linux.cpp

@@ -17,6 +17,7 @@ set(CORVANE_SOURCES
   capture/CaptureNames.cpp
   capture/ConsoleSwitch_macos.cpp
   capture/Flush_posix.cpp
+  capture/ModifiedUtf8.cpp
   capture/StackDumpPath.cpp
   capture/WriterWait_none.cpp
   metrics/CpuUsage_macos.cpp

@@ -10,6 +10,7 @@ set(CORVANE_SOLARIS_SOURCES
   capture/ConsoleSwitch_posix.cpp
   capture/Flush_posix.cpp
   capture/StackDumpGenerated.cpp
+  capture/ModifiedUtf8.cpp
   capture/StackDumpPath.cpp
   capture/WriterWait_none.cpp
   metrics/ProcessMetrics_posix.cpp

@@ -16,6 +16,7 @@ set(CORVANE_SOURCES
   capture/CaptureNames_windows.cpp
   capture/ConsoleSwitch_windows.cpp
   capture/Flush_windows.cpp
+  capture/ModifiedUtf8.cpp
   capture/StackDumpPath.cpp
   capture/WriterWait_none.cpp
   metrics/Globals.cpp

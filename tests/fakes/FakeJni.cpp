@@ -60,6 +60,8 @@ FakeEnv::FakeEnv() {
     m_table.PushLocalFrame = &PushLocalFrame;
     m_table.PopLocalFrame = &PopLocalFrame;
     m_table.FindClass = &FindClass;
+    m_table.GetStringLength = &GetStringLength;
+    m_table.GetStringUTFRegion = &GetStringUTFRegion;
     m_link.env.functions = &m_table;
     m_link.pSelf = this;
 }
@@ -104,6 +106,17 @@ jclass JNICALL FakeEnv::FindClass(JNIEnv* pEnv, const char*) {
     Self(pEnv)->exceptionPending = true;
     ++Self(pEnv)->exceptionsRaised;
     return nullptr;
+}
+
+// Strings here hold ASCII text, one byte per UTF-16 unit.
+jsize JNICALL FakeEnv::GetStringLength(JNIEnv*, jstring jstr) {
+    return static_cast<jsize>(reinterpret_cast<const std::string*>(jstr)->size());
+}
+
+void JNICALL FakeEnv::GetStringUTFRegion(JNIEnv*, jstring jstr, jsize jiStart, jsize jiLength, char* pBuf) {
+    const std::string& text = *reinterpret_cast<const std::string*>(jstr);
+    text.copy(pBuf, static_cast<std::size_t>(jiLength), static_cast<std::size_t>(jiStart));
+    pBuf[jiLength] = '\0';
 }
 
 }  // namespace corvane::test

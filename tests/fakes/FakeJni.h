@@ -72,6 +72,8 @@ private:
     static jint JNICALL PushLocalFrame(JNIEnv* pEnv, jint jiCapacity);
     static jobject JNICALL PopLocalFrame(JNIEnv* pEnv, jobject joResult);
     static jclass JNICALL FindClass(JNIEnv* pEnv, const char* pName);
+    static jsize JNICALL GetStringLength(JNIEnv* pEnv, jstring jstr);
+    static void JNICALL GetStringUTFRegion(JNIEnv* pEnv, jstring jstr, jsize jiStart, jsize jiLength, char* pBuf);
 
     Link m_link{};
     JNINativeInterface_ m_table{};

@@ -31,7 +31,7 @@ public:
 
 private:
     // Writes where this JVM prints (s_iFd), whatever descriptor the library names.
-    static bool Print(JNIEnv* /*pEnv*/, int /*iConsoleFd*/) {
+    static bool Print(JNIEnv* /*pEnv*/, int /*iConsoleFd*/, jvm::PrintedText* /*pPrinted*/) {
         ++s_iCalls;
         if (s_iCalls == 1 && s_bFirstEmpty) return true;
         std::size_t uDone = 0;

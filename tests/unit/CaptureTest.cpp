@@ -40,7 +40,7 @@ constexpr const char* kDump = "\"main\" #1 prio=5\n   java.lang.Thread.State: RU
 std::string g_printText = kDump;
 std::atomic<int> g_prints{0};
 
-bool StandInPrint(JNIEnv*, int iConsoleFd) {
+bool StandInPrint(JNIEnv*, int iConsoleFd, corvane::jvm::PrintedText* = nullptr) {
     ++g_prints;
     const char* p = g_printText.data();
     std::size_t uLeft = g_printText.size();
@@ -262,7 +262,7 @@ TEST_F(Capture, EmptyCaptureFailsAndTheStacksGoToTheConsole) {
     static int* s_pPrint;
     s_pPrint = &iPrint;
     // The JVM writes nothing during the capture, and the dump on the second print.
-    corvane::jvm::g_printAllStacks = [](JNIEnv* pEnv, int iFd) {
+    corvane::jvm::g_printAllStacks = [](JNIEnv* pEnv, int iFd, corvane::jvm::PrintedText*) {
         return (*s_pPrint)++ > 0 ? StandInPrint(pEnv, iFd) : true;
     };
     EXPECT_EQ(kReadFailed, CaptureHere());
@@ -290,7 +290,7 @@ TEST_F(Capture, DumpThatDidNotReachTheFileWholeGoesToTheConsole) {
     // The print wrote part of the dump and then failed (a full disk).
     static int s_calls;
     s_calls = 0;
-    corvane::jvm::g_printAllStacks = [](JNIEnv* pEnv, int iFd) {
+    corvane::jvm::g_printAllStacks = [](JNIEnv* pEnv, int iFd, corvane::jvm::PrintedText*) {
         if (s_calls++ > 0) return StandInPrint(pEnv, iFd);
         return ::write(iFd, "\"main\" #1", 10) < 0;
     };
@@ -311,6 +311,69 @@ TEST_F(Capture, FullFileSystemMidDump) {
     EXPECT_EQ(kFallback, result);
     EXPECT_TRUE(m_bConsoleRestored);
     EXPECT_EQ(g_printText, m_console) << "the whole dump reaches the console";
+}
+
+// An in-memory print hands its text over; a capture file that holds exactly those bytes is
+// answered with that text, without reading it back.
+FakeEnv* g_printEnv;
+std::string g_extraOutput;  // what another thread writes to descriptor 1 during the capture
+
+bool InMemoryPrint(JNIEnv*, int iFd, corvane::jvm::PrintedText* pPrinted) {
+    jstring jstrText = g_printEnv->NewString(g_printText);
+    unsigned long long ullBytes = 0;
+    if (corvane::jvm::WriteStringToConsole(g_printEnv->env(), jstrText, iFd, &ullBytes) !=
+        corvane::jvm::PrintOutcome::kWhole)
+        return false;
+    if (!g_extraOutput.empty() && ::write(iFd, g_extraOutput.data(), g_extraOutput.size()) < 0) return false;
+    if (pPrinted != nullptr) *pPrinted = {jstrText, ullBytes};
+    return true;
+}
+
+class CaptureInMemory : public Capture {
+protected:
+    void SetUp() override {
+        Capture::SetUp();
+        g_printEnv = &m_env;
+        g_extraOutput.clear();
+        corvane::jvm::g_printAllStacks = &InMemoryPrint;
+        s_reads = 0;
+        g_os.read = [](int fd, void* p, std::size_t u) -> long {
+            ++s_reads;
+            return ::read(fd, p, u);
+        };
+    }
+    static inline int s_reads = 0;
+};
+
+TEST_F(CaptureInMemory, FileHoldingExactlyThePrintIsNotReadBack) {
+    g_printText = std::string(100000, 'y') + "\n" + kDump;  // several slices of the writer
+    EXPECT_EQ(g_printText, CaptureHere());
+    EXPECT_EQ(0, s_reads);
+}
+
+TEST_F(CaptureInMemory, OtherOutputDuringTheCaptureIsReadBackWithTheDump) {
+    g_extraOutput = "line 7 from another thread\n";
+    EXPECT_EQ(kDump + g_extraOutput, CaptureHere());
+    EXPECT_GT(s_reads, 0);
+}
+
+TEST_F(CaptureInMemory, EmptyPrintFailsAsBefore) {
+    g_printText.clear();
+    EXPECT_EQ(kReadFailed, CaptureHere());
+}
+
+TEST_F(Capture, DirectoryWithCharactersBeyondTheBasicPlaneIsConverted) {
+    // U+1F600 in modified UTF-8 (two encoded halves) names the directory "emoji-😀".
+    const std::string utf8Dir = m_dir.File("emoji-\xF0\x9F\x98\x80");
+    ASSERT_EQ(0, ::mkdir(utf8Dir.c_str(), 0700));
+    const std::string modified = m_dir.File("emoji-\xED\xA0\xBD\xED\xB8\x80");
+    EXPECT_EQ(kDump, CaptureIn(modified + "/"));
+    ::rmdir(utf8Dir.c_str());
+}
+
+TEST_F(Capture, DirectoryHoldingANulCharacterCannotBeConverted) {
+    EXPECT_EQ(kFailedToConvert, CaptureIn(m_dir.path() + "/a\xC0\x80" "b"));
+    EXPECT_EQ(0, g_prints);
 }
 
 TEST_F(Capture, ShortReadsAreCompleted) {
@@ -393,7 +456,7 @@ TEST_F(Capture, NameThatStaysTakenEndsAsAnOpenFailure) {
 TEST_F(Capture, CaptureFileIsPrivateToTheCallAndNotInherited) {
     static mode_t s_mode;
     static int s_flags;
-    corvane::jvm::g_printAllStacks = [](JNIEnv* pEnv, int iFd) {
+    corvane::jvm::g_printAllStacks = [](JNIEnv* pEnv, int iFd, corvane::jvm::PrintedText*) {
         struct stat s {};
         ::fstat(iFd, &s);
         s_mode = s.st_mode & 0777;

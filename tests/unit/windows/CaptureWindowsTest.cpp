@@ -190,7 +190,7 @@ TEST_F(WindowsCapture, TheDiagnosticCommandPrintLandsInTheCaptureToo) {
     // A JVM without JVM_DumpAllStacks: the thread print the library writes itself goes
     // through the same descriptor of the JVM's runtime as the JVM's own print would.
     const corvane::jvm::PrintAllStacksFn saved = corvane::jvm::g_printAllStacks;
-    corvane::jvm::g_printAllStacks = [](JNIEnv*, int iConsoleFd) {
+    corvane::jvm::g_printAllStacks = [](JNIEnv*, int iConsoleFd, corvane::jvm::PrintedText*) {
         const char aText[] = "\"worker\" #9\r\n\tat Printed.byTheLibrary\r\n";
         return corvane::jvm::WriteToConsole(iConsoleFd, aText, sizeof aText - 1);
     };

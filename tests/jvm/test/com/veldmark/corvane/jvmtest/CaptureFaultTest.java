@@ -19,7 +19,6 @@ import java.util.Map;
 import java.util.stream.Collectors;
 import java.util.stream.Stream;
 import org.junit.jupiter.api.Assumptions;
-import org.junit.jupiter.api.Disabled;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.io.TempDir;
 import org.junit.jupiter.params.ParameterizedTest;
@@ -129,7 +128,6 @@ class CaptureFaultTest {
      * look for it under JNI's modified UTF-8 (the character as two encoded surrogates).
      */
     @Test
-    @Disabled("the library opens the directory's name in modified UTF-8 and answers \"Capture file open failed\"")
     void directoryNamedOutsideTheBmpWorks(@TempDir Path tmp) throws Exception {
         capturesIntoChildMadeDirectory("outside-bmp", tmp);
     }
