@@ -1,7 +1,6 @@
-// Load hooks and the process-wide values of the Windows build.
+// JNI_OnLoad and the process-wide values of the Windows build.
 #include "bridge/Corvane.h"
 
-#include "bridge/JvmHost.h"
 #include "bridge/WinSeam.h"
 #include "metrics/Globals.h"
 
@@ -22,13 +21,5 @@ JNIEXPORT jint JNICALL JNI_OnLoad(JavaVM* /*vm*/, void* /*reserved*/) {
     corvane::PrimeSamplerAtLoad();
     return JNI_VERSION_1_2;
 }
-
-JNIEXPORT jint JNICALL JVM_OnLoad(JavaVM* jvm, char* /*options*/, void* /*reserved*/) {
-    return corvane::jvm::ObtainProfilerInterface(jvm, &jvmpi_interface) < 0 ? -1 : 0;
-}
-
-JNIEXPORT void JNICALL Java_com_veldmark_corvane_trace_NativeManager_nativeInit(JNIEnv* /*pEnv*/,
-                                                                                jclass /*cls*/,
-                                                                                jboolean /*jbInit*/) {}
 
 }  // extern "C"

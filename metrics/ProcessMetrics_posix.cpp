@@ -43,11 +43,6 @@ jlong ProcessCpuMillis(const TmsRecord& sStart, const TmsRecord& sEnd, double dT
 
 extern "C" {
 
-JNIEXPORT jint JNICALL Java_com_veldmark_corvane_trace_NativeManager_nativeGetProcessID(JNIEnv* /*pEnv*/,
-                                                                                        jclass /*cls*/) {
-    return gs_iPID;
-}
-
 JNIEXPORT jlong JNICALL Java_com_veldmark_corvane_trace_NativeManager_nativeGetProcessCPUTime(JNIEnv* /*pEnv*/,
                                                                                               jclass /*cls*/) {
     corvane::TmsRecord sTmsEnd{};

@@ -29,11 +29,6 @@ ProcessTimes ReadProcessTimes() {
 
 extern "C" {
 
-JNIEXPORT jint JNICALL Java_com_veldmark_corvane_trace_NativeManager_nativeGetProcessID(JNIEnv* /*pEnv*/,
-                                                                                        jclass /*cls*/) {
-    return gs_iPID;
-}
-
 JNIEXPORT jlong JNICALL Java_com_veldmark_corvane_trace_NativeManager_nativeGetProcessCPUTime(JNIEnv* /*pEnv*/,
                                                                                               jclass /*cls*/) {
     const ProcessTimes sTimes = ReadProcessTimes();

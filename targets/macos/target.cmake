@@ -12,6 +12,7 @@ set(CORVANE_SOURCES
   bridge/JvmHost.cpp
   bridge/JvmHost_posix.cpp
   bridge/OsSeam_posix.cpp
+  bridge/SharedEntries.cpp
   bridge/SendTimeout_posix.cpp
   capture/Capture.cpp
   capture/CaptureNames.cpp

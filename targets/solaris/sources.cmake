@@ -5,6 +5,7 @@ set(CORVANE_SOLARIS_SOURCES
   bridge/JvmHost.cpp
   bridge/JvmHost_posix.cpp
   bridge/OsSeam_posix.cpp
+  bridge/SharedEntries.cpp
   capture/Capture.cpp
   capture/CaptureNames.cpp
   capture/ConsoleSwitch_posix.cpp

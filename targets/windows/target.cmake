@@ -10,6 +10,7 @@ set(CORVANE_SOURCES
   bridge/JvmHost_windows.cpp
   bridge/JvmRuntime_windows.cpp
   bridge/OsSeam_windows.cpp
+  bridge/SharedEntries.cpp
   bridge/SendTimeout_windows.cpp
   bridge/WinSeam_windows.cpp
   capture/Capture.cpp
