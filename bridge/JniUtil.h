@@ -12,6 +12,14 @@ inline bool ClearException(JNIEnv* pEnv) {
     return true;
 }
 
+// A new Java string of a modified UTF-8 text, or null when the JVM cannot make one (its
+// OutOfMemoryError is cleared, never left to the caller).
+inline jstring NewString(JNIEnv* pEnv, const char* pText) {
+    jstring jstr = pEnv->NewStringUTF(pText);
+    if (jstr == nullptr) ClearException(pEnv);
+    return jstr;
+}
+
 // The modified UTF-8 characters of a Java string, given back on every path.
 class ScopedUtfChars {
 public:

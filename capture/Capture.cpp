@@ -40,8 +40,7 @@ ReadOutcome ReadCapture(JNIEnv* pEnv, int iFd, std::int32_t ilen, jstring* pjstr
         return ReadOutcome::kNothingRead;
     }
     pstrConsoleOutput[uFilled] = '\0';
-    *pjstrDump = pEnv->NewStringUTF(pstrConsoleOutput);
-    if (*pjstrDump == nullptr) jni::ClearException(pEnv);
+    *pjstrDump = jni::NewString(pEnv, pstrConsoleOutput);
     std::free(pstrConsoleOutput);
     return ReadOutcome::kRead;
 }
@@ -55,23 +54,25 @@ std::mutex& CaptureLock() {
 
 jstring FailToConsole(JNIEnv* pEnv, const char* pText) {
     jvm::PrintAllStacks(pEnv, ConsoleSwitch::ConsoleDescriptor());
-    jstring jstrText = pEnv->NewStringUTF(pText);
-    if (jstrText == nullptr) jni::ClearException(pEnv);
-    return jstrText;
+    return jni::NewString(pEnv, pText);
 }
 
 jstring CaptureIntoFile(JNIEnv* pEnv, jstring jstrReturn, const char* pPath, int iTempDes) {
     ConsoleSwitch console;
-    if (!console.Save()) {
-        g_os.close(iTempDes);
+    // Gives back what the capture holds, in this order: the capture (or reopened) file's
+    // descriptor, the copy of the console, the file itself.
+    const auto release = [&](int iFd) {
+        if (iFd >= 0) g_os.close(iFd);
+        console.Close();
         g_os.unlink(pPath);
+    };
+    if (!console.Save()) {
+        release(iTempDes);
         return FailToConsole(pEnv, kDupFailed);
     }
     doFlushall();
     if (!console.Switch(iTempDes)) {
-        g_os.close(iTempDes);
-        console.Close();
-        g_os.unlink(pPath);
+        release(iTempDes);
         return FailToConsole(pEnv, kSwitchFailed);
     }
     jvm::PrintedText printed;
@@ -87,41 +88,31 @@ jstring CaptureIntoFile(JNIEnv* pEnv, jstring jstrReturn, const char* pPath, int
     // A dump that did not reach the file whole (a full disk) is never handed out as if it
     // were complete: the stacks go to the console instead.
     if (!bWhole) {
-        console.Close();
-        g_os.unlink(pPath);
+        release(-1);
         return FailToConsole(pEnv, kFallback);
     }
     iTempDes = ReopenCaptureFile(pPath);
 
     struct stat sBuf {};
     if (iTempDes < 0 || g_os.fstat(iTempDes, &sBuf) == -1) {
-        if (iTempDes >= 0) g_os.close(iTempDes);
-        console.Close();
-        g_os.unlink(pPath);
+        release(iTempDes);
         return FailToConsole(pEnv, kFstatFailed);
     }
     // The size as a signed 32-bit count: an empty file, or one of 2 GiB and more, is not read.
-    const auto ilen = static_cast<std::int32_t>(static_cast<std::uint32_t>(sBuf.st_size));
-    if (ilen <= 0 || sBuf.st_size > INT32_MAX) {
-        g_os.close(iTempDes);
-        console.Close();
-        g_os.unlink(pPath);
+    if (sBuf.st_size <= 0 || sBuf.st_size > INT32_MAX) {
+        release(iTempDes);
         return FailToConsole(pEnv, kReadFailed);
     }
     // The file holds exactly what the in-memory print wrote (nothing else reached descriptor
     // 1 meanwhile): its text is that print's string, so it need not be read and copied back.
     if (printed.jstrText != nullptr && ReadBackIsVerbatim() &&
         static_cast<unsigned long long>(sBuf.st_size) == printed.ullBytes) {
-        g_os.close(iTempDes);
-        console.Close();
-        g_os.unlink(pPath);
+        release(iTempDes);
         return printed.jstrText;
     }
     jstring jstrDump = nullptr;
-    const ReadOutcome outcome = ReadCapture(pEnv, iTempDes, ilen, &jstrDump);
-    g_os.close(iTempDes);
-    console.Close();
-    g_os.unlink(pPath);
+    const ReadOutcome outcome = ReadCapture(pEnv, iTempDes, static_cast<std::int32_t>(sBuf.st_size), &jstrDump);
+    release(iTempDes);
     // A file whose bytes could not be read at all fails like an empty one.
     if (outcome == ReadOutcome::kNothingRead) return FailToConsole(pEnv, kReadFailed);
     return jstrDump != nullptr ? jstrDump : jstrReturn;

@@ -15,8 +15,7 @@ extern "C" JNIEXPORT jstring JNICALL
 Java_com_veldmark_corvane_trace_NativeManager_nativeRequestStackDump(JNIEnv* pEnv, jclass /*clazz*/) {
     using namespace corvane::capture;
 
-    jstring jstrReturn = pEnv->NewStringUTF(kFallback);
-    if (jstrReturn == nullptr) corvane::jni::ClearException(pEnv);
+    jstring jstrReturn = corvane::jni::NewString(pEnv, kFallback);
 
     std::lock_guard<std::mutex> lock(CaptureLock());
     char aName[L_tmpnam];

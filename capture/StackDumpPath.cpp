@@ -16,29 +16,20 @@
 #include "capture/CaptureTexts.h"
 #include "capture/ModifiedUtf8.h"
 
-namespace {
-
-jstring Text(JNIEnv* pEnv, const char* pText) {
-    jstring jstrText = pEnv->NewStringUTF(pText);
-    if (jstrText == nullptr) corvane::jni::ClearException(pEnv);
-    return jstrText;
-}
-
-}  // namespace
-
 extern "C" JNIEXPORT jstring JNICALL Java_com_veldmark_corvane_trace_NativeManager_nativeRequestStackDumpPath(
     JNIEnv* pEnv, jclass /*clazz*/, jstring jstrPath) {
     using namespace corvane::capture;
+    using corvane::jni::NewString;
     using corvane::g_os;
 
-    jstring jstrReturn = Text(pEnv, kFallback);
-    if (jstrPath == nullptr) return Text(pEnv, kTempPathUndefined);
+    jstring jstrReturn = NewString(pEnv, kFallback);
+    if (jstrPath == nullptr) return NewString(pEnv, kTempPathUndefined);
     corvane::jni::ScopedUtfChars strPath(pEnv, jstrPath);
-    if (strPath.c_str() == nullptr) return Text(pEnv, kFailedToConvert);
+    if (strPath.c_str() == nullptr) return NewString(pEnv, kFailedToConvert);
     // The directory as the file system spells it (standard UTF-8).
     std::unique_ptr<char[]> pstrDir(new (std::nothrow) char[std::strlen(strPath.c_str()) + 1]);
-    if (pstrDir == nullptr) return Text(pEnv, kNoPathMemory);
-    if (!ModifiedUtf8ToUtf8(strPath.c_str(), pstrDir.get())) return Text(pEnv, kFailedToConvert);
+    if (pstrDir == nullptr) return NewString(pEnv, kNoPathMemory);
+    if (!ModifiedUtf8ToUtf8(strPath.c_str(), pstrDir.get())) return NewString(pEnv, kFailedToConvert);
     strPath.Release();
 
     std::lock_guard<std::mutex> lock(CaptureLock());
@@ -50,13 +41,13 @@ extern "C" JNIEXPORT jstring JNICALL Java_com_veldmark_corvane_trace_NativeManag
         char aName[L_tmpnam];
         errno = 0;  // a stale EEXIST must not fail the capture
         const char* pstrTmpFileName = g_os.tmpnam(aName);
-        if (errno == EEXIST) return Text(pEnv, kUnableToGenerateName);
-        if (pstrTmpFileName == nullptr) return Text(pEnv, kFailedToGenerateName);
+        if (errno == EEXIST) return NewString(pEnv, kUnableToGenerateName);
+        if (pstrTmpFileName == nullptr) return NewString(pEnv, kFailedToGenerateName);
 
         const std::size_t uFullPathLen = std::strlen(pstrDir.get()) + std::strlen(pstrTmpFileName) + 1;
-        if (uFullPathLen <= 4 || uFullPathLen > INT32_MAX) return Text(pEnv, kPathLength);
+        if (uFullPathLen <= 4 || uFullPathLen > INT32_MAX) return NewString(pEnv, kPathLength);
         pstrTmpFullPath.reset(static_cast<char*>(g_os.malloc(uFullPathLen)));
-        if (pstrTmpFullPath == nullptr) return Text(pEnv, kNoPathMemory);
+        if (pstrTmpFullPath == nullptr) return NewString(pEnv, kNoPathMemory);
         std::memset(pstrTmpFullPath.get(), 0, uFullPathLen);
         std::strcat(pstrTmpFullPath.get(), pstrDir.get());
         std::strcat(pstrTmpFullPath.get(), NameTail(pstrTmpFileName));
