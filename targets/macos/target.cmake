@@ -6,26 +6,11 @@
 set(CORVANE_JNI_INCLUDES ${JAVA_INCLUDE_PATH} ${JAVA_INCLUDE_PATH2})
 set(CORVANE_DEFINES CORVANE_MACOS)
 set(CORVANE_EXPORT_TOOL nm)
-set(CORVANE_SOURCES
-  bridge/Corvane.cpp
-  bridge/GcSwitch.cpp
-  bridge/JvmHost.cpp
-  bridge/JvmHost_posix.cpp
-  bridge/OsSeam_posix.cpp
-  bridge/SharedEntries.cpp
-  bridge/SendTimeout_posix.cpp
-  capture/Capture.cpp
-  capture/CaptureNames.cpp
+include(${CMAKE_SOURCE_DIR}/targets/posix_sources.cmake)
+set(CORVANE_SOURCES ${CORVANE_POSIX_SOURCES} ${CORVANE_FULL_SET_SOURCES}
   capture/ConsoleSwitch_macos.cpp
-  capture/Flush_posix.cpp
-  capture/ModifiedUtf8.cpp
-  capture/StackDumpPath.cpp
   capture/WriterWait_none.cpp
   metrics/CpuUsage_macos.cpp
-  metrics/Globals.cpp
-  metrics/ProcessMetrics_posix.cpp
-  metrics/SystemCpu_sampler.cpp
-  metrics/TimeAsPercent.cpp
 )
 if(NOT APPLE)
   # Away from macOS the Mach calls come from our stand-in, which tests script.
