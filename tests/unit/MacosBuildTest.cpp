@@ -13,6 +13,7 @@
 #include "capture/CaptureNames.h"
 #include "metrics/ProcessMetrics.h"
 #include "tests/fakes/OsSeamScope.h"
+#include "tests/fakes/ScriptedTimes.h"
 
 namespace {
 
@@ -26,11 +27,6 @@ TEST(MacosBuild, ClockIsUnsigned32Bits) {
     EXPECT_EQ(1000, corvane::kThreadCpuTimeScale);
 }
 
-TmsRecord g_now;
-int ScriptedTimes(TmsRecord* pTms) {
-    *pTms = g_now;
-    return 0;
-}
 
 struct ClockCase {
     const char* name;
@@ -43,14 +39,7 @@ void PrintTo(const ClockCase& c, std::ostream* pOut) { *pOut << c.name; }
 class MacosProcessCpuTime : public ::testing::TestWithParam<ClockCase> {};
 
 TEST_P(MacosProcessCpuTime, DifferencesWrapModulo2To32AndAreNeverNegative) {
-    OsSeamScope seam;
-    corvane::g_os.readTimes = &ScriptedTimes;
-    corvane::g_os.sysconf = [](int) -> long { return 100; };
-    g_now = GetParam().start;
-    JNI_OnLoad(nullptr, nullptr);
-    g_now = GetParam().end;
-    EXPECT_EQ(GetParam().expected,
-              Java_com_veldmark_corvane_trace_NativeManager_nativeGetProcessCPUTime(nullptr, nullptr));
+    EXPECT_EQ(GetParam().expected, corvane::test::ProcessCpuTimeBetween(GetParam().start, GetParam().end));
 }
 
 INSTANTIATE_TEST_SUITE_P(

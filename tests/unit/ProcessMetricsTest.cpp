@@ -11,6 +11,7 @@
 #include "metrics/ProcessMetrics.h"
 #include "tests/fakes/FakeJni.h"
 #include "tests/fakes/OsSeamScope.h"
+#include "tests/fakes/ScriptedTimes.h"
 #include "tests/fakes/StdoutCapture.h"
 
 namespace {
@@ -56,32 +57,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<MillisCase>& info) { return std::string(info.param.name); });
 
 TEST(ProcessCpuTimeNative, CountsFromTheBaselineStoredAtLoad) {
-    OsSeamScope seam;
-    static TmsRecord s_now;
-    corvane::g_os.readTimes = [](TmsRecord* p) {
-        *p = s_now;
-        return 0;
-    };
-    corvane::g_os.sysconf = [](int) -> long { return 100; };
-    s_now = {40, 20, 0, 0};
-    JNI_OnLoad(nullptr, nullptr);
-    s_now = {40 + 201, 20 + 201, 0, 0};
-    EXPECT_EQ(4019, Java_com_veldmark_corvane_trace_NativeManager_nativeGetProcessCPUTime(nullptr, nullptr));
+    EXPECT_EQ(4019, corvane::test::ProcessCpuTimeBetween({40, 20, 0, 0}, {40 + 201, 20 + 201, 0, 0}));
 }
 
 TEST(ProcessCpuTimeNative, FailedSysconfIsReportedAndTheArithmeticGoesOn) {
-    OsSeamScope seam;
-    static TmsRecord s_now;
-    corvane::g_os.readTimes = [](TmsRecord* p) {
-        *p = s_now;
-        return 0;
-    };
-    corvane::g_os.sysconf = [](int) -> long { return -1; };
-    s_now = {0, 0, 0, 0};
-    JNI_OnLoad(nullptr, nullptr);
-    s_now = {3, 4, 0, 1};
     StdoutCapture out;
-    EXPECT_EQ(-8000, Java_com_veldmark_corvane_trace_NativeManager_nativeGetProcessCPUTime(nullptr, nullptr));
+    EXPECT_EQ(-8000, corvane::test::ProcessCpuTimeBetween({0, 0, 0, 0}, {3, 4, 0, 1}, -1));
     EXPECT_EQ("sysconf() failure", out.Stop());
 }
 

@@ -12,6 +12,7 @@
 #include "metrics/ProcessMetrics.h"
 #include "tests/fakes/FakeJni.h"
 #include "tests/fakes/OsSeamScope.h"
+#include "tests/fakes/ScriptedTimes.h"
 
 namespace {
 
@@ -46,12 +47,6 @@ TEST(SolarisBuild, ClockWidthFollowsTheWordSize) {
     EXPECT_EQ(1, corvane::kThreadCpuTimeScale);
 }
 
-// A scripted times() for the process CPU native.
-TmsRecord g_now;
-int ScriptedTimes(TmsRecord* pTms) {
-    *pTms = g_now;
-    return 0;
-}
 
 struct ProcessCase {
     const char* name;
@@ -64,14 +59,7 @@ void PrintTo(const ProcessCase& c, std::ostream* pOut) { *pOut << c.name; }
 class SolarisProcessCpuTime : public ::testing::TestWithParam<ProcessCase> {};
 
 TEST_P(SolarisProcessCpuTime, MillisecondsSinceLoadCarriedWhole) {
-    OsSeamScope seam;
-    corvane::g_os.readTimes = &ScriptedTimes;
-    corvane::g_os.sysconf = [](int) -> long { return 100; };
-    g_now = GetParam().start;
-    JNI_OnLoad(nullptr, nullptr);
-    g_now = GetParam().end;
-    EXPECT_EQ(GetParam().expected,
-              Java_com_veldmark_corvane_trace_NativeManager_nativeGetProcessCPUTime(nullptr, nullptr));
+    EXPECT_EQ(GetParam().expected, corvane::test::ProcessCpuTimeBetween(GetParam().start, GetParam().end));
 }
 
 INSTANTIATE_TEST_SUITE_P(
