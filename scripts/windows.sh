@@ -38,9 +38,15 @@ corvane_windows_setup() {
     fi
 }
 
-# Starts a persistent Wine server and creates the prefix on first use.
+# Starts a persistent Wine server. A new prefix is created first and left to settle: its
+# creation starts background programs, and the server is only made persistent once they and
+# their server have ended, so that no test starts while the prefix is still being set up.
 corvane_wine_start() {
     mkdir -p "$WINEPREFIX"
+    if [[ ! -f $WINEPREFIX/system.reg ]]; then
+        "$corvane_wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
+        "$corvane_wineserver" -w </dev/null >/dev/null 2>&1 || true
+    fi
     "$corvane_wineserver" -p </dev/null >/dev/null 2>&1 || true  # one may be running already
     "$corvane_wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
