@@ -169,26 +169,45 @@ PrintOutcome PrintThreadDumpViaDiagnosticCommand(JNIEnv* pEnv, int iConsoleFd, P
 }
 
 PrintOutcome WriteStringToConsole(JNIEnv* pEnv, jstring jstrText, int iConsoleFd, unsigned long long* pullBytes) {
-    // The text goes out in modified UTF-8 through one small buffer, a slice at a time: no
-    // native copy of the whole dump, and large writes rather than one per line. Each UTF-16
-    // unit takes at most 3 bytes, and a slice may end between the two halves of a pair
-    // (modified UTF-8 encodes each half on its own), so the slices join to the whole text.
-    constexpr jsize kSliceChars = 16384;
-    constexpr std::size_t kSliceBytes = 3 * kSliceChars + 1;
-    std::unique_ptr<char[]> pSlice(new (std::nothrow) char[kSliceBytes]);
-    if (pSlice == nullptr) return PrintOutcome::kUnavailable;
+    // The text goes out in modified UTF-8 through one 64 KiB buffer: no native copy of the
+    // whole dump, and few large writes (on a local file system each write costs a fixed
+    // few microseconds more than the bytes it copies, so 64 KiB writes take half the time of
+    // 16 KiB ones). The buffer is filled by several slices of the string, each as long as
+    // the room left allows when every UTF-16 unit takes its most, 3 bytes; it is written out
+    // once the room left holds less than kMinSliceChars. A slice may end between the two
+    // halves of a pair (modified UTF-8 encodes each half on its own), so slices join to the
+    // whole text.
+    constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
+    constexpr jsize kMinSliceChars = 2048;
+    std::unique_ptr<char[]> pBuffer(new (std::nothrow) char[kBufferBytes]);
+    if (pBuffer == nullptr) return PrintOutcome::kUnavailable;
     const jsize jiLength = pEnv->GetStringLength(jstrText);
     *pullBytes = 0;
-    for (jsize jiStart = 0; jiStart < jiLength; jiStart += kSliceChars) {
-        const jsize jiCount = jiLength - jiStart < kSliceChars ? jiLength - jiStart : kSliceChars;
+    std::size_t uUsed = 0;
+    const auto flush = [&] {
+        if (!WriteToConsole(iConsoleFd, pBuffer.get(), uUsed)) return false;
+        *pullBytes += uUsed;
+        uUsed = 0;
+        return true;
+    };
+    for (jsize jiStart = 0; jiStart < jiLength;) {
+        const std::size_t uRoom = kBufferBytes - uUsed - 1;  // one byte for the terminator
+        const jsize jiLeft = jiLength - jiStart;
+        const jsize jiFit = static_cast<jsize>(uRoom / 3);
+        if (jiFit < jiLeft && jiFit < kMinSliceChars) {
+            if (!flush()) return PrintOutcome::kShort;
+            continue;
+        }
+        const jsize jiCount = jiFit < jiLeft ? jiFit : jiLeft;
+        char* pSlice = pBuffer.get() + uUsed;
         pSlice[0] = '\0';
-        pEnv->GetStringUTFRegion(jstrText, jiStart, jiCount, pSlice.get());
+        pEnv->GetStringUTFRegion(jstrText, jiStart, jiCount, pSlice);
         if (jni::ClearException(pEnv)) return PrintOutcome::kShort;
         // The slice ends at its terminator: modified UTF-8 holds no zero bytes.
-        const std::size_t uBytes = strnlen(pSlice.get(), kSliceBytes - 1);
-        if (!WriteToConsole(iConsoleFd, pSlice.get(), uBytes)) return PrintOutcome::kShort;
-        *pullBytes += uBytes;
+        uUsed += strnlen(pSlice, uRoom);
+        jiStart += jiCount;
     }
+    if (uUsed > 0 && !flush()) return PrintOutcome::kShort;
     return PrintOutcome::kWhole;
 }
 

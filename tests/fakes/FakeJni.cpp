@@ -113,10 +113,37 @@ jsize JNICALL FakeEnv::GetStringLength(JNIEnv*, jstring jstr) {
     return static_cast<jsize>(reinterpret_cast<const std::string*>(jstr)->size());
 }
 
-void JNICALL FakeEnv::GetStringUTFRegion(JNIEnv*, jstring jstr, jsize jiStart, jsize jiLength, char* pBuf) {
+void JNICALL FakeEnv::GetStringUTFRegion(JNIEnv* pEnv, jstring jstr, jsize jiStart, jsize jiLength, char* pBuf) {
+    FakeEnv* pSelf = Self(pEnv);
+    if (pSelf->failGetStringUtfRegion) {
+        pSelf->exceptionPending = true;  // the JVM throws StringIndexOutOfBoundsException
+        ++pSelf->exceptionsRaised;
+        return;
+    }
     const std::string& text = *reinterpret_cast<const std::string*>(jstr);
-    text.copy(pBuf, static_cast<std::size_t>(jiLength), static_cast<std::size_t>(jiStart));
-    pBuf[jiLength] = '\0';
+    const std::string slice = text.substr(static_cast<std::size_t>(jiStart), static_cast<std::size_t>(jiLength));
+    const std::string bytes = pSelf->wideUtf ? ModifiedUtf8Of(slice) : slice;
+    bytes.copy(pBuf, bytes.size());
+    pBuf[bytes.size()] = '\0';
+}
+
+std::string ModifiedUtf8Of(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        const auto uUnit = static_cast<unsigned char>(c);
+        if (uUnit != 0 && uUnit < 0x80) {
+            out += c;
+        } else if (uUnit < 0xF0) {
+            out += static_cast<char>(0xC0 | (uUnit >> 6));
+            out += static_cast<char>(0x80 | (uUnit & 0x3F));
+        } else {
+            const unsigned uWide = 0x0800u | uUnit;
+            out += static_cast<char>(0xE0 | (uWide >> 12));
+            out += static_cast<char>(0x80 | ((uWide >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (uWide & 0x3F));
+        }
+    }
+    return out;
 }
 
 }  // namespace corvane::test

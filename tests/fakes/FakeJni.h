@@ -36,6 +36,9 @@ private:
     jint m_jiRequested = 0;
 };
 
+// The modified UTF-8 of a text under FakeEnv::wideUtf.
+std::string ModifiedUtf8Of(const std::string& text);
+
 class FakeEnv {
 public:
     FakeEnv();
@@ -51,6 +54,11 @@ public:
     void DropStrings() { m_strings.clear(); }
 
     bool failGetStringUtfChars = false;  // GetStringUTFChars answers null (and throws)
+    // GetStringUTFRegion takes each byte b of a text as one UTF-16 unit and encodes it in
+    // modified UTF-8 as a JVM would (ModifiedUtf8Of): 0x01-0x7F in one byte, zero and
+    // 0x80-0xEF (as U+0000-U+00EF) in two, 0xF0-0xFF (as U+08F0-U+08FF) in three.
+    bool wideUtf = false;
+    bool failGetStringUtfRegion = false;  // GetStringUTFRegion writes nothing and throws
     int utfCharsHeld = 0;                // obtained and not yet released
     bool exceptionPending = false;
     int exceptionsRaised = 0;
