@@ -67,7 +67,7 @@ public final class CaptureFaultMain {
         report.append("warm-up=").append(first.contains(PARKED_NAME) ? "dump" : first).append('\n');
         Files.delete(warmUp);
 
-        int descriptorsBefore = descriptorCount();
+        List<String> descriptorsBefore = Descriptors.open();
         List<FileInputStream> dummies = free.equals("all") ? List.of() : useUpDescriptorsBut(Integer.parseInt(free));
         String[] answers = new String[count];
         System.out.println("before");
@@ -79,7 +79,7 @@ public final class CaptureFaultMain {
             dummy.close();
         }
         report.append("descriptors-before=").append(descriptorsBefore).append('\n');
-        report.append("descriptors-after=").append(descriptorCount()).append('\n');
+        report.append("descriptors-after=").append(Descriptors.openSettledTo(descriptorsBefore)).append('\n');
         report.append("dummies=").append(dummies.size()).append('\n');
 
         for (int i = 0; i < count; i++) {
@@ -117,11 +117,5 @@ public final class CaptureFaultMain {
             opened.remove(opened.size() - 1).close();
         }
         return opened;
-    }
-
-    private static int descriptorCount() throws IOException {
-        try (Stream<Path> fds = Files.list(Path.of("/proc/self/fd"))) {
-            return (int) fds.count();
-        }
     }
 }

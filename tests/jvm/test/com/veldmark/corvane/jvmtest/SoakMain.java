@@ -70,13 +70,14 @@ public final class SoakMain {
             soak.round(warmUp);
             System.gc();
             report.append("rss-before-kib=").append(residentKib()).append('\n');
-            report.append("descriptors-before=").append(descriptors()).append('\n');
+            List<String> descriptorsBefore = Descriptors.open();
+            report.append("descriptors-before=").append(descriptorsBefore).append('\n');
             report.append("directory-before=").append(entries(captures)).append('\n');
 
             long nanos = soak.round(count);
             System.gc();
             report.append("rss-after-kib=").append(residentKib()).append('\n');
-            report.append("descriptors-after=").append(descriptors()).append('\n');
+            report.append("descriptors-after=").append(Descriptors.openSettledTo(descriptorsBefore)).append('\n');
             report.append("directory-after=").append(entries(captures)).append('\n');
             report.append("capture-nanos=").append(nanos).append('\n');
             for (int p = 0; p < PRINTERS; p++) {
@@ -214,24 +215,6 @@ public final class SoakMain {
             }
         }
         throw new IllegalStateException("no VmRSS in /proc/self/status");
-    }
-
-    /** The open descriptors, number and target, sorted: the listing's own descriptor is the same each time. */
-    /**
-     * What the open descriptors refer to, sorted. Numbers are left out: a descriptor the JVM
-     * opens and closes for a moment (or the listing's own) can shift the numbers of a listing
-     * without anything being leaked.
-     */
-    private static String descriptors() throws IOException {
-        try (Stream<Path> fds = Files.list(Path.of("/proc/self/fd"))) {
-            return fds.map(fd -> {
-                try {
-                    return Files.readSymbolicLink(fd).toString();
-                } catch (IOException e) {
-                    return "";  // closed while the directory was listed
-                }
-            }).filter(target -> !target.isEmpty() && !target.matches("/proc/\\d+/fd")).sorted().toList().toString();
-        }
     }
 
     private static long entries(Path dir) throws IOException {

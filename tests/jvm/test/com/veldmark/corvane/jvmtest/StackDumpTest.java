@@ -48,14 +48,14 @@ class StackDumpTest {
     }
 
     @Test
-    void repeatedCapturesLeaveNoDescriptorOpen(@TempDir Path dir) throws IOException {
+    void repeatedCapturesLeaveNoDescriptorOpen(@TempDir Path dir) throws Exception {
         // A first capture loads whatever the printing path needs once per JVM.
         Dumps.assertShowsParked(NativeManager.nativeRequestStackDumpPath(dir.toString()), PARKED_NAME);
-        List<String> before = openDescriptors();
+        List<String> before = Descriptors.open();
         for (int i = 0; i < 20; i++) {
             Dumps.assertShowsParked(NativeManager.nativeRequestStackDumpPath(dir.toString()), PARKED_NAME);
         }
-        List<String> after = openDescriptors();
+        List<String> after = Descriptors.openSettledTo(before);
         assertEquals(before, after, "what the open descriptors refer to");
         Dumps.assertEmptyDirectory(dir);
     }
@@ -84,21 +84,6 @@ class StackDumpTest {
         List<Path> entriesBefore = entries(dir);
         assertEquals(expected, NativeManager.nativeRequestStackDumpPath(path));
         assertEquals(entriesBefore, entries(dir));
-    }
-
-    private static List<String> openDescriptors() throws IOException {
-        // What each descriptor refers to; the listing's own descriptor and any that closed
-        // while the directory was read are left out, so a descriptor the JVM holds for a
-        // moment elsewhere does not look like a leak.
-        try (Stream<Path> fds = Files.list(Path.of("/proc/self/fd"))) {
-            return fds.map(fd -> {
-                try {
-                    return Files.readSymbolicLink(fd).toString();
-                } catch (IOException e) {
-                    return "";
-                }
-            }).filter(target -> !target.isEmpty() && !target.matches("/proc/\\d+/fd")).sorted().toList();
-        }
     }
 
     private static List<Path> entries(Path dir) throws IOException {
