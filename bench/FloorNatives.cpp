@@ -1,6 +1,7 @@
 // Floor natives for the JNI-level benchmark (bench/java/BenchFloor.java), built as a separate
 // library so the agent's own surface stays as it is. Each does the least a metric native
-// must do: nothing (the JNI crossing alone), times() and the clock tick rate, or one open,
+// must do: nothing (the JNI crossing alone, also with each signature of the natives that
+// make no system call), times() and the clock tick rate, or one open,
 // read and close of /proc/stat with the first three counters summed. Timed in the same JVM
 // as the library's natives, they give each native's floor side by side. copyText splits a
 // capture's cost beyond the dump's text: its JNI string copies apart from its file.
@@ -14,6 +15,12 @@
 extern "C" {
 
 JNIEXPORT void JNICALL Java_BenchFloor_trivial(JNIEnv*, jclass) {}
+
+// The crossing alone, with the signature of a native that only answers a value it holds
+// (the process id, a thread CPU time of 0) or computes from its arguments.
+JNIEXPORT jint JNICALL Java_BenchFloor_answerInt(JNIEnv*, jclass) { return 1; }
+JNIEXPORT jlong JNICALL Java_BenchFloor_answerLong(JNIEnv*, jclass) { return 0; }
+JNIEXPORT jshort JNICALL Java_BenchFloor_answerShortOfTwoLongs(JNIEnv*, jclass, jlong, jlong) { return 0; }
 
 JNIEXPORT jlong JNICALL Java_BenchFloor_times(JNIEnv*, jclass) {
     struct tms s {};

@@ -17,6 +17,15 @@ final class BenchFloor {
     /** Nothing: the JNI crossing alone. */
     static native void trivial();
 
+    /** The crossing alone, as a native answering an int it holds (the process id). */
+    static native int answerInt();
+
+    /** The crossing alone, as a native answering a long it holds (a thread CPU time of 0). */
+    static native long answerLong();
+
+    /** The crossing alone, as a native computing a short from two longs (a per-mille share). */
+    static native short answerShortOfTwoLongs(long a, long b);
+
     /** times() and sysconf(_SC_CLK_TCK), the process CPU time in ms. */
     static native long times();
 

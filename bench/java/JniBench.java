@@ -18,7 +18,8 @@ import java.util.function.LongSupplier;
  * the same figure, per call, through JNI. A trivial native (nativeInit) gives the cost of the
  * JNI crossing alone. When -Dcorvane.floor names the floor library (bench/FloorNatives.cpp),
  * its natives make the same system calls as a metric inline (times(); open, read and close of
- * /proc/stat), so each metric's floor is timed in the same JVM.
+ * /proc/stat), so each metric's floor is timed in the same JVM; a native that makes no system
+ * call is set against an empty floor native of its own signature.
  *
  * <p>Each operation is warmed up and calibrated to ~2 ms rounds; then every round times each
  * operation once, in turn, so an operation and its floor run a few ms apart and bursts of load
@@ -70,8 +71,13 @@ public final class JniBench {
                 return 1;
             }));
         }
-        String crossing = floors ? "floor: empty native" : "nativeInit(true)";
-        ops.add(new Op("process id", "nativeGetProcessID", NativeManager::nativeGetProcessID, crossing));
+        // The natives that make no system call are set against an empty native of their own
+        // signature: what a crossing costs depends on what it passes and answers.
+        if (floors) {
+            ops.add(new Op("process id", "floor: empty native answering an int", BenchFloor::answerInt));
+        }
+        ops.add(new Op("process id", "nativeGetProcessID", NativeManager::nativeGetProcessID,
+                floors ? "floor: empty native answering an int" : "nativeInit(true)"));
         ops.add(new Op("process id", "ProcessHandle.current().pid()", () -> ProcessHandle.current().pid()));
         ops.add(new Op("process CPU", "nativeGetProcessCPUTime", NativeManager::nativeGetProcessCPUTime,
                 floors ? "floor: native times()+sysconf inline" : null));
@@ -79,8 +85,11 @@ public final class JniBench {
             ops.add(new Op("process CPU", "floor: native times()+sysconf inline", BenchFloor::times));
         }
         ops.add(new Op("process CPU", "OperatingSystemMXBean.getProcessCpuTime", os::getProcessCpuTime));
+        if (floors) {
+            ops.add(new Op("thread CPU", "floor: empty native answering a long", BenchFloor::answerLong));
+        }
         ops.add(new Op("thread CPU", "nativeGetCurrentThreadCPUTime", NativeManager::nativeGetCurrentThreadCPUTime,
-                crossing));
+                floors ? "floor: empty native answering a long" : "nativeInit(true)"));
         ops.add(new Op("thread CPU", "ThreadMXBean.getCurrentThreadCpuTime", threads::getCurrentThreadCpuTime));
         ops.add(new Op("system CPU", "nativeGetSystemCPUTime", NativeManager::nativeGetSystemCPUTime,
                 floors ? "floor: native open/read/close /proc/stat" : null));
@@ -96,8 +105,13 @@ public final class JniBench {
         }));
         ops.add(new Op("system CPU", "RandomAccessFile read+parse /proc/stat", () -> readBusyTicks(buffer)));
         ops.add(new Op("system CPU", "OperatingSystemMXBean.getCpuLoad", () -> (long) (os.getCpuLoad() * 1e6)));
+        if (floors) {
+            ops.add(new Op("per mille", "floor: empty native of (long, long) answering a short",
+                    () -> BenchFloor.answerShortOfTwoLongs(101, 200)));
+        }
         ops.add(new Op("per mille", "nativeGetSystemCPUTimeAsPercentage",
-                () -> NativeManager.nativeGetSystemCPUTimeAsPercentage(101, 200), crossing));
+                () -> NativeManager.nativeGetSystemCPUTimeAsPercentage(101, 200),
+                floors ? "floor: empty native of (long, long) answering a short" : "nativeInit(true)"));
 
         System.out.printf("Java %s, %d CPUs, %d rounds of ~%d ms per operation%n%n",
                 Runtime.version(), Runtime.getRuntime().availableProcessors(), rounds, ROUND_NANOS / 1_000_000L);

@@ -14,7 +14,8 @@ import java.util.concurrent.locks.LockSupport;
  *
  * <p>{@code pause THREADS DEPTH WARMUP ROUNDS OPS}: parks THREADS threads, each DEPTH recursive
  * frames below its park, then runs WARMUP + ROUNDS rounds; a round runs each operation of the
- * comma-separated OPS once, in turn, each after a quiet gap of {@value #GAP_MS} ms. Each call's
+ * comma-separated OPS once, in turn (starting one operation later each round), each after a
+ * quiet gap of {@value #GAP_MS} ms. Each call's
  * start and end (System.nanoTime, the clock of the log's timenanos decoration) are reported, so
  * the driver gives each safepoint to the call it fell in. Operations:
  * {@code capture} (nativeRequestStackDumpPath into a fresh temporary directory),
@@ -65,7 +66,11 @@ public final class PauseBench {
         long[][] starts = new long[ops.length][total];
         long[] bytes = new long[ops.length];
         for (int r = 0; r < total; r++) {
-            for (int o = 0; o < ops.length; o++) {
+            // Each round starts one operation later than the one before, so that every
+            // operation runs after each of the others equally often (one that leaves garbage
+            // behind, say, does not always burden the same one).
+            for (int k = 0; k < ops.length; k++) {
+                int o = (r + k) % ops.length;
                 Thread.sleep(GAP_MS);
                 long start = System.nanoTime();
                 String text = run(ops[o], dir);
