@@ -13,7 +13,6 @@ import java.nio.file.Path;
 import java.nio.file.attribute.FileTime;
 import java.nio.file.attribute.PosixFilePermissions;
 import java.time.Duration;
-import java.util.HashMap;
 import java.util.List;
 import java.util.Map;
 import java.util.stream.Collectors;
@@ -61,9 +60,9 @@ class CaptureFaultTest {
         assumeCommand("prlimit", "--version");
         Path captures = Files.createDirectory(tmp.resolve("captures"));
         Path out = Files.createDirectory(tmp.resolve("out"));
-        LaunchedJvm child = runChild(List.of("prlimit", "--nofile=" + DESCRIPTOR_LIMIT), Map.of(), out,
+        ChildJvm child = runChild(List.of("prlimit", "--nofile=" + DESCRIPTOR_LIMIT), Map.of(), out,
                 captures.toString(), 1, Integer.toString(free), 0);
-        Map<String, String> report = report(out);
+        Map<String, String> report = ChildJvm.report(out);
         assertTrue(Integer.parseInt(report.get("dummies")) > 0, () -> "no descriptor used up: " + report);
         assertEquals(report.get("descriptors-before"), report.get("descriptors-after"),
                 () -> "descriptors left open by the failed capture: " + report);
@@ -89,7 +88,7 @@ class CaptureFaultTest {
         Path out = Files.createDirectory(tmp.resolve("out"));
         try {
             String dir = directory.create(tmp);
-            LaunchedJvm child = runChild(List.of(), Map.of(), out, dir, 1, "all", 0);
+            ChildJvm child = runChild(List.of(), Map.of(), out, dir, 1, "all", 0);
             assertSentToConsole(child, out, Dumps.OPEN_FAILED);
         } finally {
             removeDeepDirectory(tmp);
@@ -109,7 +108,7 @@ class CaptureFaultTest {
         Path out = Files.createDirectory(tmp.resolve("out"));
         try {
             String dir = deepDirectory(tmp, PATH_MAX - 1 - NAME_TAIL);
-            LaunchedJvm child = runChild(List.of(), Map.of(), out, dir, 1, "all", 0);
+            ChildJvm child = runChild(List.of(), Map.of(), out, dir, 1, "all", 0);
             assertCaptured(child, out, 1);
             Dumps.assertEmptyDirectory(Path.of(dir));
         } finally {
@@ -134,8 +133,8 @@ class CaptureFaultTest {
 
     private static void capturesIntoChildMadeDirectory(String which, Path tmp) throws Exception {
         Path out = Files.createDirectory(tmp.resolve("out"));
-        LaunchedJvm child = runChild(List.of(), Map.of("LC_ALL", "C.UTF-8"), out, which, 1, "all", 0);
-        Map<String, String> report = report(out);
+        ChildJvm child = runChild(List.of(), Map.of("LC_ALL", "C.UTF-8"), out, which, 1, "all", 0);
+        Map<String, String> report = ChildJvm.report(out);
         assertEquals("UTF-8", report.get("sun.jnu.encoding"), () -> "child file names not UTF-8: " + report);
         assertCaptured(child, out, 1);
         assertEquals("0", report.get("entries-left"), () -> "capture left files in the directory: " + report);
@@ -149,7 +148,7 @@ class CaptureFaultTest {
         mount(List.of("-o", "bind,ro", dir.toString(), dir.toString()), dir);
         try {
             assertFalse(Files.isWritable(dir), "bind mount is not read-only");
-            LaunchedJvm child = runChild(List.of(), Map.of(), out, dir.toString(), 1, "all", 0);
+            ChildJvm child = runChild(List.of(), Map.of(), out, dir.toString(), 1, "all", 0);
             assertSentToConsole(child, out, Dumps.OPEN_FAILED);
             Dumps.assertEmptyDirectory(dir);
         } finally {
@@ -166,14 +165,14 @@ class CaptureFaultTest {
         Path dir = Files.createDirectory(tmp.resolve("not-writable"));
         Files.setPosixFilePermissions(dir, PosixFilePermissions.fromString("r-xr-xr-x"));
         Path out = Files.createDirectory(tmp.resolve("out"));
-        LaunchedJvm.exec(List.of("chown", "65534:65534", out.toString()));
-        LaunchedJvm.Result access = LaunchedJvm.exec(concat(DROP_TO_NOBODY, List.of("sh", "-c",
+        ChildJvm.exec(List.of("chown", "65534:65534", out.toString()));
+        ChildJvm.Result access = ChildJvm.exec(concat(DROP_TO_NOBODY, List.of("sh", "-c",
                 "test -r \"$1\" && test -r \"$2\" && test -w \"$3\" && test ! -w \"$4\"", "sh",
-                LaunchedJvm.libraryPath(), LaunchedJvm.classPath(), out.toString(), dir.toString())));
+                ChildJvm.libraryPath(), ChildJvm.classPath(), out.toString(), dir.toString())));
         Assumptions.assumeTrue(access.ok(), "skipped: nobody cannot read the library or classes (or write "
                 + out + "), or can write " + dir + ": " + access.output());
 
-        LaunchedJvm child = runChild(DROP_TO_NOBODY, Map.of(), out, dir.toString(), 1, "all", 0);
+        ChildJvm child = runChild(DROP_TO_NOBODY, Map.of(), out, dir.toString(), 1, "all", 0);
         assertSentToConsole(child, out, Dumps.OPEN_FAILED);
         Dumps.assertEmptyDirectory(dir);
     }
@@ -189,7 +188,7 @@ class CaptureFaultTest {
         Path out = Files.createDirectory(tmp.resolve("out"));
         mount(List.of("-t", "tmpfs", "-o", "size=16k,mode=0777", "corvane-full", dir.toString()), dir);
         try {
-            LaunchedJvm child = runChild(List.of(), Map.of(), out, dir.toString(), 1, "all", 300);
+            ChildJvm child = runChild(List.of(), Map.of(), out, dir.toString(), 1, "all", 300);
             String console = assertSentToConsole(child, out, FALLBACK);
             assertTrue(console.length() > 4 * 16 * 1024, () -> "dump of " + console.length()
                     + " characters would not have filled 16 KiB");
@@ -220,7 +219,7 @@ class CaptureFaultTest {
             Files.createSymbolicLink(link.getKey(), link.getValue());
         }
 
-        LaunchedJvm child = runChild(List.of(), Map.of(), out, dir.toString(), 50, "all", 0);
+        ChildJvm child = runChild(List.of(), Map.of(), out, dir.toString(), 50, "all", 0);
         assertCaptured(child, out, 50);
         assertArrayEquals("victim's own content\n".getBytes(StandardCharsets.UTF_8), Files.readAllBytes(victim));
         assertEquals(victimTime, Files.getLastModifiedTime(victim));
@@ -239,9 +238,9 @@ class CaptureFaultTest {
         String create(Path tmp) throws Exception;
     }
 
-    private static LaunchedJvm runChild(List<String> prefix, Map<String, String> environment, Path out,
+    private static ChildJvm runChild(List<String> prefix, Map<String, String> environment, Path out,
             String captureDir, int count, String free, int extraParked) throws Exception {
-        LaunchedJvm child = LaunchedJvm.run(prefix, environment, List.of(), Duration.ofSeconds(120),
+        ChildJvm child = ChildJvm.run(prefix, environment, List.of(), Duration.ofSeconds(120),
                 CaptureFaultMain.class, out.toString(), captureDir, Integer.toString(count), free,
                 Integer.toString(extraParked));
         assertEquals(0, child.exitCode, child.describe());
@@ -252,7 +251,7 @@ class CaptureFaultTest {
     }
 
     /** The captures answered whole dumps, and only the lines the child printed reached stdout. */
-    private static void assertCaptured(LaunchedJvm child, Path out, int count) throws IOException {
+    private static void assertCaptured(ChildJvm child, Path out, int count) throws IOException {
         assertEquals("before\nafter\n", child.stdout, child.describe());
         for (int i = 0; i < count; i++) {
             String answer = Files.readString(out.resolve("answer-" + i + ".txt"), StandardCharsets.UTF_8);
@@ -265,7 +264,7 @@ class CaptureFaultTest {
      * The capture answered the expected text, the whole dump sits between the lines printed before
      * and after it on stdout; answers the dump seen there.
      */
-    private static String assertSentToConsole(LaunchedJvm child, Path out, String expected) throws IOException {
+    private static String assertSentToConsole(ChildJvm child, Path out, String expected) throws IOException {
         assertEquals(expected, Files.readString(out.resolve("answer-0.txt"), StandardCharsets.UTF_8));
         String stdout = child.stdout;
         assertTrue(stdout.startsWith("before\n") && stdout.endsWith("\nafter\n"), child.describe());
@@ -275,14 +274,6 @@ class CaptureFaultTest {
         return console;
     }
 
-    private static Map<String, String> report(Path out) throws IOException {
-        Map<String, String> report = new HashMap<>();
-        for (String line : Files.readAllLines(out.resolve("report.txt"), StandardCharsets.UTF_8)) {
-            int eq = line.indexOf('=');
-            report.put(line.substring(0, eq), line.substring(eq + 1));
-        }
-        return report;
-    }
 
     /**
      * Creates tmp/deep/... as a real directory whose path is exactly {@code length} characters, in
@@ -298,7 +289,7 @@ class CaptureFaultTest {
             }
             path.append('/').append("d".repeat(step - 1));
         }
-        LaunchedJvm.Result made = LaunchedJvm.exec(List.of("mkdir", "-p", path.toString()));
+        ChildJvm.Result made = ChildJvm.exec(List.of("mkdir", "-p", path.toString()));
         assertTrue(made.ok(), () -> "mkdir -p of " + length + " characters: " + made.output());
         assertEquals(length, path.length());
         return path.toString();
@@ -306,26 +297,26 @@ class CaptureFaultTest {
 
     /** rm walks a tree deeper than PATH_MAX, which JUnit's clean-up cannot. */
     private static void removeDeepDirectory(Path tmp) throws Exception {
-        LaunchedJvm.exec(List.of("rm", "-rf", tmp.resolve("deep").toString()));
+        ChildJvm.exec(List.of("rm", "-rf", tmp.resolve("deep").toString()));
     }
 
     /** Mounts, or skips the test with the reason where this machine does not allow it. */
     private static void mount(List<String> arguments, Path where) throws Exception {
-        LaunchedJvm.Result mounted = LaunchedJvm.exec(concat(List.of("mount"), arguments));
+        ChildJvm.Result mounted = ChildJvm.exec(concat(List.of("mount"), arguments));
         Assumptions.assumeTrue(mounted.ok(), () -> "skipped: mounting is not allowed here (mount "
                 + String.join(" ", arguments) + "): " + mounted.output());
-        assertTrue(LaunchedJvm.exec(List.of("mountpoint", "-q", where.toString())).ok(), "not mounted: " + where);
+        assertTrue(ChildJvm.exec(List.of("mountpoint", "-q", where.toString())).ok(), "not mounted: " + where);
     }
 
     private static void unmount(Path where) throws Exception {
-        LaunchedJvm.Result result = LaunchedJvm.exec(List.of("umount", where.toString()));
+        ChildJvm.Result result = ChildJvm.exec(List.of("umount", where.toString()));
         assertTrue(result.ok(), () -> "umount " + where + ": " + result.output());
     }
 
     private static void assumeCommand(String... command) throws Exception {
         boolean present;
         try {
-            present = LaunchedJvm.exec(List.of(command)).ok();
+            present = ChildJvm.exec(List.of(command)).ok();
         } catch (IOException e) {
             present = false;
         }

@@ -15,7 +15,6 @@ import java.nio.file.Path;
 import java.time.Duration;
 import java.util.ArrayList;
 import java.util.Arrays;
-import java.util.HashMap;
 import java.util.List;
 import java.util.Map;
 import java.util.regex.Matcher;
@@ -49,13 +48,13 @@ class SoakTest {
     @Test
     void capturesUnderLoadLoseNothingAndLeakNothing(@TempDir Path out) throws Exception {
         long started = System.nanoTime();
-        LaunchedJvm child = LaunchedJvm.run(List.of(), Map.of(), JVM_OPTIONS, Duration.ofSeconds(240),
+        ChildJvm child = ChildJvm.run(List.of(), Map.of(), JVM_OPTIONS, Duration.ofSeconds(240),
                 SoakMain.class, out.toString(), Integer.toString(WARM_UP_CAPTURES), Integer.toString(CAPTURES));
         double childSeconds = (System.nanoTime() - started) / 1e9;
         assertEquals(0, child.exitCode, child.describe());
         assertFalse(child.stderr.contains("WARNING"), child.describe());
         assertFalse(child.stderr.contains("FATAL ERROR"), child.describe());
-        Map<String, String> report = report(out);
+        Map<String, String> report = ChildJvm.report(out);
 
         int[][] seen = new int[SoakMain.PRINTERS][];
         for (int p = 0; p < SoakMain.PRINTERS; p++) {
@@ -152,14 +151,5 @@ class SoakTest {
                 answers.add(new String(in.readNBytes(length), StandardCharsets.UTF_8));
             }
         }
-    }
-
-    private static Map<String, String> report(Path out) throws IOException {
-        Map<String, String> report = new HashMap<>();
-        for (String line : Files.readAllLines(out.resolve("report.txt"), StandardCharsets.UTF_8)) {
-            int eq = line.indexOf('=');
-            report.put(line.substring(0, eq), line.substring(eq + 1));
-        }
-        return report;
     }
 }
