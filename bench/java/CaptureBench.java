@@ -12,9 +12,7 @@ import java.util.Arrays;
 import java.util.HashMap;
 import java.util.List;
 import java.util.Map;
-import java.util.concurrent.CountDownLatch;
 import java.util.concurrent.TimeUnit;
-import java.util.concurrent.locks.LockSupport;
 import java.util.function.ToLongFunction;
 import java.util.regex.Matcher;
 import java.util.regex.Pattern;
@@ -69,7 +67,7 @@ public final class CaptureBench {
     private static void timeAll(int threads, int rounds) throws Exception {
         Path onDisk = Files.createTempDirectory("corvane-bench");
         Path onTmpfs = Files.createTempDirectory(Path.of("/dev/shm"), "corvane-bench");
-        List<Thread> parked = park(threads);
+        List<Thread> parked = ParkedThreads.park(threads, DEPTH, 0);
         try {
             MBeanServer server = ManagementFactory.getPlatformMBeanServer();
             ThreadMXBean mx = ManagementFactory.getThreadMXBean();
@@ -107,7 +105,7 @@ public final class CaptureBench {
             }
             row("JVM printing it to /dev/null (child JVM)", console, base);
         } finally {
-            release(parked);
+            ParkedThreads.release(parked);
             Files.deleteIfExists(onDisk);
             Files.deleteIfExists(onTmpfs);
         }
@@ -210,7 +208,7 @@ public final class CaptureBench {
     }
 
     private static void child(String mode, int threads, int rounds) throws Exception {
-        List<Thread> parked = park(threads);
+        List<Thread> parked = ParkedThreads.park(threads, DEPTH, 0);
         Path dir = Files.createTempDirectory("corvane-bench");
         try {
             if (mode.equals("devnull")) {
@@ -251,7 +249,7 @@ public final class CaptureBench {
                 report("DUMPALL", kib[2]);
             }
         } finally {
-            release(parked);
+            ParkedThreads.release(parked);
             Files.deleteIfExists(dir);
         }
     }
@@ -287,42 +285,7 @@ public final class CaptureBench {
         throw new IllegalStateException("no " + key + " in /proc/self/status");
     }
 
-    // ---------------------------------------------------------------- parked threads
-
-    private static List<Thread> park(int count) throws InterruptedException {
-        CountDownLatch ready = new CountDownLatch(count);
-        List<Thread> threads = new ArrayList<>();
-        for (int i = 0; i < count; i++) {
-            Thread t = new Thread(() -> descend(DEPTH - 1, ready), "bench-parked-" + i);
-            t.setDaemon(true);
-            t.start();
-            threads.add(t);
-        }
-        ready.await();
-        return threads;
-    }
-
-    private static void descend(int depth, CountDownLatch ready) {
-        if (depth > 0) {
-            descend(depth - 1, ready);
-        } else {
-            ready.countDown();
-            while (!Thread.currentThread().isInterrupted()) {
-                LockSupport.park();
-            }
-        }
-    }
-
-    private static void release(List<Thread> threads) throws InterruptedException {
-        for (Thread t : threads) {
-            t.interrupt();
-        }
-        for (Thread t : threads) {
-            t.join();
-        }
-    }
-
-    private static String fsOf(Path dir) throws IOException {
+        private static String fsOf(Path dir) throws IOException {
         return Files.getFileStore(dir).type() + " (" + dir.getParent() + ")";
     }
 

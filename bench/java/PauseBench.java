@@ -3,10 +3,7 @@ import com.veldmark.corvane.trace.NativeManager;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
-import java.util.ArrayList;
 import java.util.List;
-import java.util.concurrent.CountDownLatch;
-import java.util.concurrent.locks.LockSupport;
 
 /**
  * The workload of one child JVM of the pause benchmark (driven by bench/report.py, which
@@ -60,7 +57,7 @@ public final class PauseBench {
 
     private static void pause(Path dir, int threads, int depth, int warmup, int rounds, String[] ops)
             throws Exception {
-        List<Thread> parked = park(threads, depth);
+        List<Thread> parked = ParkedThreads.park(threads, depth, 256 * 1024);
         int total = warmup + rounds;
         long[][] nanos = new long[ops.length][total];
         long[][] starts = new long[ops.length][total];
@@ -85,11 +82,11 @@ public final class PauseBench {
             report("STARTS " + ops[o], starts[o]);
             report("BYTES " + ops[o], new long[] {bytes[o]});
         }
-        release(parked);
+        ParkedThreads.release(parked);
     }
 
     private static void first(Path dir, int threads, int later) throws Exception {
-        List<Thread> parked = park(threads, 10);
+        List<Thread> parked = ParkedThreads.park(threads, 10, 256 * 1024);
         long[] nanos = new long[1 + later];
         for (int i = 0; i < nanos.length; i++) {
             long start = System.nanoTime();
@@ -97,7 +94,7 @@ public final class PauseBench {
             nanos[i] = System.nanoTime() - start;
         }
         report("TIMES capture", nanos);
-        release(parked);
+        ParkedThreads.release(parked);
     }
 
     private static String run(String op, Path dir) {
@@ -127,39 +124,6 @@ public final class PauseBench {
             line.append(' ').append(v);
         }
         System.err.println(line);
-    }
-
-    private static List<Thread> park(int count, int depth) throws InterruptedException {
-        CountDownLatch ready = new CountDownLatch(count);
-        List<Thread> threads = new ArrayList<>();
-        for (int i = 0; i < count; i++) {
-            Thread t = new Thread(null, () -> descend(depth - 1, ready), "bench-parked-" + i, 256 * 1024);
-            t.setDaemon(true);
-            t.start();
-            threads.add(t);
-        }
-        ready.await();
-        return threads;
-    }
-
-    private static void descend(int depth, CountDownLatch ready) {
-        if (depth > 0) {
-            descend(depth - 1, ready);
-        } else {
-            ready.countDown();
-            while (!Thread.currentThread().isInterrupted()) {
-                LockSupport.park();
-            }
-        }
-    }
-
-    private static void release(List<Thread> threads) throws InterruptedException {
-        for (Thread t : threads) {
-            t.interrupt();
-        }
-        for (Thread t : threads) {
-            t.join();
-        }
     }
 
     /** The java.management operations, in a class of their own so a java.base-only JVM never loads it. */

@@ -22,7 +22,7 @@ corvane_bench_run() {
     local sources
     mapfile -t sources < <(find tests/jvm/java -name '*.java')
     "$jdk17/bin/javac" --release 17 -Xlint:all -Werror -d "$classes" \
-        "bench/java/$main.java" bench/java/BenchFloor.java "${sources[@]}"
+        "bench/java/$main.java" bench/java/BenchFloor.java bench/java/ParkedThreads.java "${sources[@]}"
     local properties=("-Dcorvane.library=$library" "-Dcorvane.floor=$floor")
     echo
     echo "===== JDK 17 ====="
