@@ -2,7 +2,7 @@
 # Builds the library, the C++ benchmarks and the Java harnesses, runs them all (C++ Google
 # Benchmark, the JNI harness, the capture's pause, time, memory and first use on JDK 17 and,
 # when installed, JDK 25) and writes docs/PERFORMANCE.md and docs/performance-capture.svg.
-# Takes about 10-15 minutes. `--quick` runs fewer rounds and sizes (a smoke run of the report).
+# Takes about 5-10 minutes. `--quick` runs fewer rounds and sizes (a smoke run of the report).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
