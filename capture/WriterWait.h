@@ -8,6 +8,12 @@
 
 namespace corvane::capture {
 
+// Makes ready, for the life of the process, what the waits need (on Linux one inotify
+// instance, otherwise nothing), so that a capture afterwards keeps no descriptor of its own.
+// The first capture does it too; call under the capture lock.
+void PrepareWriterWaits();
+
+// Used under the capture lock only.
 class WriterWait {
 public:
     // Arms the wait on the capture file at pPath. Call before closing the capture's own

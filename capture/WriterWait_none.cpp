@@ -5,6 +5,8 @@
 
 namespace corvane::capture {
 
+void PrepareWriterWaits() {}
+
 WriterWait::WriterWait(const char* /*pPath*/) {
     m_iFd = -1;  // no watch on these systems
     m_iWatch = -1;

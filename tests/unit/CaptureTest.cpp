@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -19,7 +20,9 @@
 #include "bridge/Corvane.h"
 #include "bridge/JvmHost.h"
 #include "bridge/OsSeam.h"
+#include "capture/Capture.h"
 #include "capture/CaptureTexts.h"
+#include "capture/WriterWait.h"
 #include "tests/fakes/FakeJni.h"
 #include "tests/fakes/OsSeamScope.h"
 #include "tests/fakes/StdoutCapture.h"
@@ -89,6 +92,17 @@ template <int Tag>
 std::set<int> Failing<Tag>::s_fail;
 template <int Tag>
 int Failing<Tag>::s_calls;
+
+// Captures keep one watch instance for writers for the life of the process (see
+// WriterWait.h); it is made before any test counts descriptors.
+class WriterWaitsReady : public ::testing::Environment {
+public:
+    void SetUp() override {
+        std::lock_guard<std::mutex> lock(CaptureLock());
+        corvane::capture::PrepareWriterWaits();
+    }
+};
+const ::testing::Environment* const g_writerWaitsReady = ::testing::AddGlobalTestEnvironment(new WriterWaitsReady);
 
 class Capture : public ::testing::Test {
 protected:
