@@ -32,14 +32,16 @@ int CreateFile(const std::string& path) {
     return ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
 }
 
-TEST(WriterWait, EndsWhenTheLastWriterClosesAndNotBefore) {
-    std::lock_guard<std::mutex> lock(CaptureLock());
-    TempDir dir;
-    const std::string path = dir.File("capture");
+// Creates a capture file at path whose second writer (as descriptor 1 would be while a
+// write is in flight) closes 200 ms after the capture's own descriptor; answers how long
+// the wait armed on it lasted, with a 10 s timeout.
+long long WaitForALateWriter(const std::string& path) {
     const int iFd = CreateFile(path);
-    ASSERT_GE(iFd, 0);
-    const int iOtherWriter = ::dup(iFd);  // as descriptor 1 would be while a write is in flight
-    ASSERT_GE(iOtherWriter, 0);
+    const int iOtherWriter = ::dup(iFd);
+    if (iFd < 0 || iOtherWriter < 0) {
+        ADD_FAILURE() << "cannot create " << path;
+        return -1;
+    }
     WriterWait writers(path.c_str());
     ::close(iFd);
     std::thread late([iOtherWriter] {
@@ -50,6 +52,13 @@ TEST(WriterWait, EndsWhenTheLastWriterClosesAndNotBefore) {
     writers.Wait(10000);
     const long long llWaited = MillisSince(start);
     late.join();
+    return llWaited;
+}
+
+TEST(WriterWait, EndsWhenTheLastWriterClosesAndNotBefore) {
+    std::lock_guard<std::mutex> lock(CaptureLock());
+    TempDir dir;
+    const long long llWaited = WaitForALateWriter(dir.File("capture"));
     EXPECT_GE(llWaited, 150) << "the wait ended while a writer still held the file";
     EXPECT_LT(llWaited, 5000) << "the wait missed the last close and ran to its timeout";
 }
@@ -70,20 +79,7 @@ TEST(WriterWait, WhatAnEarlierWaitLeftBehindDoesNotEndTheNextOne) {
     }
     ::close(iFirstWriter);
 
-    const std::string second = dir.File("second");
-    const int iSecond = CreateFile(second);
-    ASSERT_GE(iSecond, 0);
-    const int iSecondWriter = ::dup(iSecond);
-    WriterWait writers(second.c_str());
-    ::close(iSecond);
-    std::thread late([iSecondWriter] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        ::close(iSecondWriter);
-    });
-    const auto start = Clock::now();
-    writers.Wait(10000);
-    const long long llWaited = MillisSince(start);
-    late.join();
+    const long long llWaited = WaitForALateWriter(dir.File("second"));
     EXPECT_GE(llWaited, 150) << "an event of the first file ended the second wait";
     EXPECT_LT(llWaited, 5000);
 }
