@@ -42,7 +42,8 @@ int Instance() {
     return g_iInstance;
 }
 
-// Reads every queued event; true when one says that watch iWatch fired or was removed.
+// Reads every queued event, those an earlier wait left behind included; true when one says
+// that watch iWatch fired or was removed.
 bool DrainEvents(int iFd, int iWatch) {
     bool bFired = false;
     alignas(inotify_event) char aEvents[4096];
@@ -64,7 +65,6 @@ void PrepareWriterWaits() { Instance(); }
 
 WriterWait::WriterWait(const char* pPath) : m_iFd(Instance()), m_iWatch(-1) {
     if (m_iFd < 0) return;
-    DrainEvents(m_iFd, -1);  // what earlier captures left
     m_iWatch = inotify_add_watch(m_iFd, pPath, IN_CLOSE_WRITE | IN_DONT_FOLLOW | IN_ONESHOT);
 }
 
