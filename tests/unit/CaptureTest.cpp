@@ -23,6 +23,7 @@
 #include "capture/Capture.h"
 #include "capture/CaptureTexts.h"
 #include "capture/WriterWait.h"
+#include "tests/fakes/Descriptors.h"
 #include "tests/fakes/FakeJni.h"
 #include "tests/fakes/OsSeamScope.h"
 #include "tests/fakes/StdoutCapture.h"
@@ -33,6 +34,8 @@ namespace {
 using namespace corvane::capture;
 using corvane::g_os;
 using corvane::test::FakeEnv;
+using corvane::test::FileId;
+using corvane::test::FileOf;
 using corvane::test::OsSeamScope;
 using corvane::test::StdoutCapture;
 using corvane::test::TempDir;
@@ -65,17 +68,7 @@ int OpenDescriptors() {
     return iCount - 1;  // the directory stream's own descriptor
 }
 
-struct FileId {
-    dev_t dev;
-    ino_t ino;
-    bool operator==(const FileId& o) const { return dev == o.dev && ino == o.ino; }
-};
-
-FileId StdoutTarget() {
-    struct stat s {};
-    ::fstat(1, &s);
-    return {s.st_dev, s.st_ino};
-}
+FileId StdoutTarget() { return FileOf(1); }
 
 // Counts calls of an entry and fails those whose number (from 1) is in the set.
 template <int Tag>
